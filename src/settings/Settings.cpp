@@ -1,0 +1,30 @@
+#include "settings/Settings.h"
+
+#include "settings/OxaSettingsFromFileFactory.h"
+
+#include <stdexcept>
+
+namespace {
+// Set once by start-up and kept for the life of the process.
+IOxaSettingsFactory *g_settingsFactory = nullptr;
+} // namespace
+
+void createSettingsFactory()
+{
+    if (g_settingsFactory)
+        throw std::logic_error("Cannot double-instantiate settings factory.");
+    g_settingsFactory = new OxaSettingsFromFileFactory;
+}
+
+std::shared_ptr<IOxaSettings> openSettings()
+{
+    if (!g_settingsFactory)
+        return {};
+    return g_settingsFactory->create();
+}
+
+void Settings::detachFactory(const IOxaSettingsFactory *factory)
+{
+    if (g_settingsFactory == factory)
+        g_settingsFactory = nullptr;
+}
