@@ -56,8 +56,7 @@ public:
     BatteryPlatformError(const std::string &what, int32_t code)
         : std::runtime_error(what)
         , m_code(code)
-    {
-    }
+    { }
     int32_t code() const { return m_code; }
 
 private:

@@ -13,7 +13,9 @@ class QTimer;
 // The battery source: one snapshot, renewed every 1500 ms from the platform.
 // The first reading is taken in the constructor; a failing first pass throws
 // (BatteryPlatformError) to the creator.
-class WinRTBatteryModel : public IBatteryModel, public QObject
+class WinRTBatteryModel
+    : public IBatteryModel
+    , public QObject
 {
 public:
     // Reads the platform this build targets.

@@ -15,8 +15,7 @@ QVariant read(const std::shared_ptr<IOxaSettings> &settings, const char *key)
 
 BatteryOverlayModel::BatteryOverlayModel(std::shared_ptr<IBatteryModel> batteryModel)
     : m_batteryModel(std::move(batteryModel))
-{
-}
+{ }
 
 bool BatteryOverlayModel::anyLevelAtOrBelow(int32_t threshold)
 {
