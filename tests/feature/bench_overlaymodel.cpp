@@ -1,0 +1,39 @@
+#include "fakes/FakeBatteryModel.h"
+#include "fakes/TestEnvironment.h"
+#include "feature/BatteryOverlayModel.h"
+#include "settings/Settings.h"
+
+#include <QtTest>
+
+// The alert model runs on every 20 ms controller tick and opens the settings
+// store each time; this keeps an eye on what that costs.
+class bench_OverlayModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        TestEnvironment::setProgramIdentity();
+        createSettingsFactory();
+        openSettings().reset();
+    }
+
+    void getSettings()
+    {
+        BatteryOverlayModel model(std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(35, 80, 90, 70)));
+        OverlaySettings settings;
+        QBENCHMARK
+        {
+            settings = model.getSettings();
+        }
+        QVERIFY(settings.isVisible);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(bench_OverlayModel)
+#include "bench_overlaymodel.moc"

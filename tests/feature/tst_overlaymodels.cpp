@@ -1,0 +1,169 @@
+#include "fakes/FakeBatteryModel.h"
+#include "fakes/TestEnvironment.h"
+#include "feature/BatteryDashboardModel.h"
+#include "feature/BatteryOverlayModel.h"
+#include "settings/Settings.h"
+
+#include <QFile>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(BatteryLevels)
+
+class tst_OverlayModels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void alertFlags_data();
+    void alertFlags();
+    void hudOffDoesNotAskTheBattery();
+    void alertRecordFromDefaults();
+    void alertRecordFromEmptyFile();
+    void dashboardRecordIsFixed();
+
+private:
+    static void setValue(const QString &key, const QVariant &value);
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+void tst_OverlayModels::initTestCase()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    TestEnvironment::setProgramIdentity();
+    createSettingsFactory();
+}
+
+void tst_OverlayModels::init()
+{
+    QFile::remove(TestEnvironment::settingsFile());
+    openSettings().reset(); // a fresh file with every default
+}
+
+void tst_OverlayModels::setValue(const QString &key, const QVariant &value)
+{
+    openSettings()->setValue(key, value);
+}
+
+void tst_OverlayModels::alertFlags_data()
+{
+    QTest::addColumn<BatteryLevels>("levels");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<QString>("critical");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<bool>("permanent");
+
+    // Levels are left, right, center, aggregate.
+    QTest::newRow("all above warning") << FakeBatteryModel::levels(50, 60, 70, 65) << "40"
+                                       << "20" << false << false;
+    QTest::newRow("center at 35") << FakeBatteryModel::levels(50, 50, 35, 45) << "40"
+                                  << "20" << true << false;
+    QTest::newRow("exactly at warning") << FakeBatteryModel::levels(40, 50, 50, 50) << "40"
+                                        << "20" << true << false;
+    QTest::newRow("right at 15") << FakeBatteryModel::levels(50, 15, 70, 60) << "40"
+                                 << "20" << true << true;
+    QTest::newRow("exactly at critical") << FakeBatteryModel::levels(50, 50, 50, 20) << "40"
+                                         << "20" << true << true;
+    QTest::newRow("aggregate alone is low") << FakeBatteryModel::levels(90, 90, 90, 30) << "40"
+                                            << "20" << true << false;
+    QTest::newRow("absent battery reads 0") << FakeBatteryModel::levels(0, 90, 90, 90) << "40"
+                                            << "20" << true << true;
+    QTest::newRow("critical above warning") << FakeBatteryModel::levels(45, 90, 90, 90) << "30"
+                                            << "50" << false << true;
+    // A fraction is no whole number: the threshold reads as 0.
+    QTest::newRow("fractional warning") << FakeBatteryModel::levels(35, 90, 90, 90) << "37.5"
+                                        << "20" << false << false;
+    QTest::newRow("negative warning") << FakeBatteryModel::levels(0, 0, 0, 0) << "-1"
+                                      << "-1" << false << false;
+}
+
+void tst_OverlayModels::alertFlags()
+{
+    QFETCH(BatteryLevels, levels);
+    QFETCH(QString, warning);
+    QFETCH(QString, critical);
+    QFETCH(bool, visible);
+    QFETCH(bool, permanent);
+
+    setValue(QStringLiteral("Alerts/Battery/WarningThreshold"), warning);
+    setValue(QStringLiteral("Alerts/Battery/CriticalThreshold"), critical);
+    auto battery = std::make_shared<FakeBatteryModel>(levels);
+    BatteryOverlayModel model(battery);
+
+    const OverlaySettings settings = model.getSettings();
+    QCOMPARE(settings.isVisible, visible);
+    QCOMPARE(settings.isPermanent, permanent);
+    QCOMPARE(battery->reads(), 2); // one snapshot per threshold
+}
+
+void tst_OverlayModels::hudOffDoesNotAskTheBattery()
+{
+    setValue(QStringLiteral("Alerts/Battery/EnableHUD"), false);
+    auto battery = std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(5, 5, 5, 5));
+    BatteryOverlayModel model(battery);
+
+    const OverlaySettings settings = model.getSettings();
+    QCOMPARE(settings.isVisible, false);
+    QCOMPARE(settings.isPermanent, false);
+    QCOMPARE(battery->reads(), 0);
+}
+
+void tst_OverlayModels::alertRecordFromDefaults()
+{
+    BatteryOverlayModel model(std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(90, 90, 90, 90)));
+    const OverlaySettings settings = model.getSettings();
+
+    QCOMPARE(settings.duration, 5.0f);
+    QCOMPARE(settings.fadeOutDuration, 1.0f);
+    QCOMPARE(settings.maxAlpha, 1.0f);
+    QCOMPARE(settings.interpolationSpeed, 128.0f);
+    QCOMPARE(settings.xPos, 0.85f);
+    QCOMPARE(settings.yPos, 0.25f);
+    QCOMPARE(settings.distance, 0.3f);
+    QCOMPARE(settings.scale, 0.05f);
+    QCOMPARE(settings.pixelWidth, 1043);
+    QCOMPARE(settings.pixelHeight, 537);
+    QCOMPARE(settings.updateIntervalMs, 20.0f);
+
+    // Stateless: the same inputs give an equal record.
+    QVERIFY(model.getSettings() == settings);
+}
+
+void tst_OverlayModels::alertRecordFromEmptyFile()
+{
+    // A file without any keys: flags false and numbers 0, but the fixed
+    // size and tick stay what the panel needs.
+    QFile file(TestEnvironment::settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.close();
+
+    BatteryOverlayModel model(std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(5, 5, 5, 5)));
+    const OverlaySettings settings = model.getSettings();
+    QCOMPARE(settings.isVisible, false);
+    QCOMPARE(settings.duration, 0.0f);
+    QCOMPARE(settings.scale, 0.0f);
+    QCOMPARE(settings.pixelWidth, 1043);
+    QCOMPARE(settings.updateIntervalMs, 20.0f);
+}
+
+void tst_OverlayModels::dashboardRecordIsFixed()
+{
+    setValue(QStringLiteral("Alerts/Battery/EnableHUD"), false);
+    BatteryDashboardModel model;
+    const OverlaySettings settings = model.getSettings();
+
+    QCOMPARE(settings.isVisible, true);
+    QCOMPARE(settings.isPermanent, true);
+    QCOMPARE(settings.duration, 0.0f);
+    QCOMPARE(settings.maxAlpha, 1.0f);
+    QCOMPARE(settings.pixelWidth, 1920);
+    QCOMPARE(settings.pixelHeight, 945);
+    QCOMPARE(settings.scale, 3.0f);
+    QCOMPARE(settings.updateIntervalMs, 20.0f);
+    QVERIFY(model.getSettings() == settings);
+}
+
+QTEST_GUILESS_MAIN(tst_OverlayModels)
+#include "tst_overlaymodels.moc"

@@ -1,0 +1,199 @@
+#include "fakes/TestEnvironment.h"
+#include "settings/Settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtTest>
+
+#include <stdexcept>
+
+class tst_Settings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void defaultsFileAsWritten();
+    void existingFileIsLeftAlone();
+    void missingKeysReadEmpty_data();
+    void missingKeysReadEmpty();
+    void fractionReadsAsFloatButNotAsInt();
+    void folderInPlaceOfFile();
+    void fileDeletedWhileRunning();
+    void storesShareOneCopyOfTheFile();
+    void secondFactoryThrows();
+
+private:
+    static QByteArray readFile(const QString &path);
+    static void writeFile(const QString &path, const QByteArray &content);
+
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+void tst_Settings::initTestCase()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    TestEnvironment::setProgramIdentity();
+
+    QVERIFY2(!openSettings(), "no store before the factory exists");
+    createSettingsFactory();
+    QVERIFY(openSettings());
+    QVERIFY(TestEnvironment::settingsFile().startsWith(m_env->home()));
+}
+
+void tst_Settings::init()
+{
+    const QString path = TestEnvironment::settingsFile();
+    QFileInfo info(path);
+    if (info.isDir())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
+}
+
+QByteArray tst_Settings::readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void tst_Settings::writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+void tst_Settings::defaultsFileAsWritten()
+{
+    openSettings().reset();
+
+    const QByteArray written = readFile(TestEnvironment::settingsFile());
+    const QByteArray expected = readFile(QStringLiteral(VOLTARO_TEST_DATA_DIR "/settings/OxaSettings.defaults.ini"));
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(written, expected);
+
+    // Read back through a store, the texts come back as they were given.
+    auto settings = openSettings();
+    QCOMPARE(
+        settings->value(QStringLiteral("Dashboard/Icon")).toString(), QStringLiteral("Resources\\LightningBolt.png"));
+    QCOMPARE(settings->value(QStringLiteral("Alerts/Battery/IconColor")).toString(), QStringLiteral("null"));
+    QCOMPARE(settings->value(QStringLiteral("Alerts/Battery/EnableHUD")).toBool(), true);
+    QCOMPARE(settings->value(QStringLiteral("Alerts/Battery/Scale")).toFloat(), 0.05f);
+}
+
+void tst_Settings::existingFileIsLeftAlone()
+{
+    const QByteArray content = "[Alerts]\nBattery\\WarningThreshold=55\n";
+    writeFile(TestEnvironment::settingsFile(), content);
+
+    openSettings().reset();
+
+    QCOMPARE(readFile(TestEnvironment::settingsFile()), content);
+}
+
+void tst_Settings::missingKeysReadEmpty_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("expected");
+    QTest::addColumn<QString>("conversion");
+
+    QTest::newRow("EnableHUD as bool") << "Alerts/Battery/EnableHUD" << QVariant(false) << "bool";
+    QTest::newRow("CriticalThreshold as int") << "Alerts/Battery/CriticalThreshold" << QVariant(0) << "int";
+    QTest::newRow("Duration as float") << "Alerts/Battery/Duration" << QVariant(0.0f) << "float";
+    QTest::newRow("Title as text") << "Dashboard/Title" << QVariant(QString()) << "string";
+}
+
+void tst_Settings::missingKeysReadEmpty()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, expected);
+    QFETCH(QString, conversion);
+
+    // A file exists but lacks the key: no default is filled in for it.
+    writeFile(TestEnvironment::settingsFile(), "[Alerts]\nBattery\\WarningThreshold=40\n");
+    auto settings = openSettings();
+    const QVariant value = settings->value(key, QVariant());
+    QVERIFY(!value.isValid());
+
+    if (conversion == QLatin1String("bool"))
+        QCOMPARE(value.toBool(), expected.toBool());
+    else if (conversion == QLatin1String("int"))
+        QCOMPARE(value.toInt(), expected.toInt());
+    else if (conversion == QLatin1String("float"))
+        QCOMPARE(value.toFloat(), expected.toFloat());
+    else
+        QCOMPARE(value.toString(), expected.toString());
+}
+
+void tst_Settings::fractionReadsAsFloatButNotAsInt()
+{
+    writeFile(TestEnvironment::settingsFile(), "[Alerts]\nBattery\\WarningThreshold=37.5\n");
+    auto settings = openSettings();
+    const QVariant value = settings->value(QStringLiteral("Alerts/Battery/WarningThreshold"), QVariant());
+    QCOMPARE(value.toFloat(), 37.5f);
+    QCOMPARE(value.toInt(), 0);
+}
+
+void tst_Settings::folderInPlaceOfFile()
+{
+    QVERIFY(QDir().mkpath(TestEnvironment::settingsFile()));
+
+    {
+        auto settings = openSettings();
+        QVERIFY(settings);
+        // Nothing reaches the disk and nothing throws; the program keeps
+        // running on what the settings library holds in memory.
+        settings->setValue(QStringLiteral("Alerts/Battery/WarningThreshold"), 30.0);
+        settings->sync();
+        QCOMPARE(settings->status(), QSettings::AccessError);
+    }
+    QVERIFY(QFileInfo(TestEnvironment::settingsFile()).isDir());
+    QVERIFY(QDir(TestEnvironment::settingsFile()).isEmpty());
+}
+
+void tst_Settings::fileDeletedWhileRunning()
+{
+    {
+        auto settings = openSettings();
+        settings->setValue(QStringLiteral("Alerts/Battery/WarningThreshold"), 55.0);
+    }
+    QVERIFY(QFile::exists(TestEnvironment::settingsFile()));
+    QVERIFY(QFile::remove(TestEnvironment::settingsFile()));
+
+    {
+        auto settings = openSettings();
+        QCOMPARE(settings->value(QStringLiteral("Alerts/Battery/WarningThreshold")).toInt(), 40);
+    }
+    const QByteArray expected = readFile(QStringLiteral(VOLTARO_TEST_DATA_DIR "/settings/OxaSettings.defaults.ini"));
+    QCOMPARE(readFile(TestEnvironment::settingsFile()), expected);
+}
+
+void tst_Settings::storesShareOneCopyOfTheFile()
+{
+    auto writer = openSettings();
+    writer->setValue(QStringLiteral("Alerts/Battery/CriticalThreshold"), 15.0);
+
+    // Not flushed yet, but a store opened later sees the value.
+    auto reader = openSettings();
+    QCOMPARE(reader->value(QStringLiteral("Alerts/Battery/CriticalThreshold"), QVariant()).toInt(), 15);
+}
+
+void tst_Settings::secondFactoryThrows()
+{
+    try {
+        createSettingsFactory();
+        QFAIL("a second factory must be refused");
+    } catch (const std::exception &error) {
+        QCOMPARE(QString::fromLatin1(error.what()), QStringLiteral("Cannot double-instantiate settings factory."));
+    }
+    QVERIFY(openSettings());
+}
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"
