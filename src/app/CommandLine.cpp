@@ -1,8 +1,13 @@
 #include "app/CommandLine.h"
 
+#include "app/SingleInstance.h"
 #include "battery/WinRTBatteryModel.h"
+#include "openvr/ApplicationIdentity.h"
+#include "openvr/OpenVR_System.h"
 #include "settings/Settings.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDebug>
 
 #include <cstdlib>
@@ -21,9 +26,42 @@ std::shared_ptr<IBatteryModel> createBatterySource(std::shared_ptr<IBatteryPlatf
 
 std::shared_ptr<IOverlayFeature> createFeatureFromCommandLine()
 {
-    // Opening a store creates the settings file with its defaults, whichever
-    // way this step ends.
+    QCommandLineParser parser;
+    const QCommandLineOption uninstallOption(QStringLiteral("uninstall"),
+                                             QStringLiteral("Remove Manifest file from SteamVR"));
+    const QCommandLineOption installOption(QStringLiteral("install"), QStringLiteral("Add Manifest file to SteamVR"));
+    parser.addOption(uninstallOption);
+    parser.addOption(installOption);
+
+    // Opening a store creates the settings file with its defaults. Flush it
+    // now: the paths below end the process with exit(), which runs no
+    // destructor, and the file must be there whichever way this step ends.
     const std::shared_ptr<IOxaSettings> settings = openSettings();
+    if (settings)
+        settings->sync();
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        qCritical() << "Invalid Arguments";
+        std::exit(-1);
+    }
+
+    if (parser.isSet(installOption)) {
+        OpenVR_System::instance().init(vr::VRApplication_Utility, ApplicationIdentity::manifestFileName,
+                                       ApplicationIdentity::applicationKey, false);
+        std::exit(0);
+    }
+
+    if (parser.isSet(uninstallOption)) {
+        OpenVR_System::instance().init(vr::VRApplication_Utility, ApplicationIdentity::manifestFileName,
+                                       ApplicationIdentity::applicationKey, false);
+        OpenVR_System::instance().uninstall();
+        std::exit(0);
+    }
+
+    if (!acquireSingleInstance()) {
+        qWarning() << "Only one instance of this application is allowed at a time.";
+        std::exit(-1);
+    }
 
     std::shared_ptr<IBatteryModel> batteryModel = createBatterySource(createDefaultBatteryPlatform());
     if (!batteryModel)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "openvr/OpenVR_InputRenderer.h"
+
+#include <QObject>
+
+#include <array>
+#include <memory>
+
+class QTimer;
+
+// The HUD: a world overlay fixed to the headset, placed on a sphere about the
+// head from a position in the field of view. A frame timer at half the frame
+// period hands the runtime the transform once per display frame.
+class OpenVR_Overlay : public OpenVR_InputRenderer, public QObject
+{
+public:
+    using Matrix4 = std::array<std::array<float, 4>, 4>; // [row][column]
+    struct Vector3
+    {
+        float x = 0.0f;
+        float y = 0.0f;
+        float z = 0.0f;
+    };
+
+    OpenVR_Overlay(std::string key, std::string name);
+    ~OpenVR_Overlay() override;
+
+    void setVisible(bool visible) override;
+    void setPlacement(float x, float y, float distance, float interpolationSpeed) override;
+
+    static Matrix4 faceOrigin(Vector3 eye, Vector3 target, Vector3 up);
+    // What the next frame hands the runtime: rows 0 to 2 of translation x orientation.
+    vr::HmdMatrix34_t transform() const;
+
+    bool hasFrameTimer() const { return m_frameTimer != nullptr; }
+    bool isFrameTimerActive() const;
+    int frameTimerIntervalMs() const;
+
+    void onFrame();
+
+    // Used when the runtime reports no display frequency.
+    static constexpr float fallbackFrequencyHz = 90.0f;
+
+private:
+    float displayFrequency() const;
+    float frameDurationMs() const;
+    float secondsToPhotons() const;
+    void updateTransform();
+
+    std::unique_ptr<QTimer> m_frameTimer;
+    uint64_t m_lastFrame = 0;
+    Matrix4 m_translation;
+    Matrix4 m_orientation;
+};

@@ -1,0 +1,244 @@
+#include "fakes/FakeOverlay.h"
+#include "fakes/FakeOverlayModel.h"
+#include "fakes/FakeTextureView.h"
+#include "fakes/LogCapture.h"
+#include "openvr/VROverlayController.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+class tst_OverlayController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void firstRecordIsAlwaysApplied();
+    void hiddenFirstRecordHidesAtOnce();
+    void identicalRecordChangesNothing();
+    void fadeOutDurationAloneReappliesWithoutVisibility();
+    void notANumberNeverCountsAsEqual();
+    void criticalWhileVisibleStopsHideTimer();
+    void hideTimerInterval_data();
+    void hideTimerInterval();
+    void hideTimerHidesUntilAFlagChanges();
+    void updateInterval_data();
+    void updateInterval();
+    void eventsForwardedOnlyWhileVisible();
+    void textureHandedOverEveryTick();
+
+private:
+    std::unique_ptr<VROverlayController> makeController();
+    static const QStringList shownCalls;
+
+    std::shared_ptr<FakeOverlay> m_overlay;
+    std::shared_ptr<FakeTextureView> m_view;
+    std::shared_ptr<FakeOverlayModel> m_model;
+};
+
+// What showing the default alert record asks of the overlay, in order.
+const QStringList tst_OverlayController::shownCalls = {
+    QStringLiteral("setVisible(true)"),
+    QStringLiteral("setAlpha(1)"),
+    QStringLiteral("setMouseScale(1043,537)"),
+    QStringLiteral("setWidthInMeters(0.05)"),
+    QStringLiteral("setPlacement(0.85,0.25,0.3,128)"),
+    QStringLiteral("setAlpha(1)"),
+};
+
+void tst_OverlayController::init()
+{
+    m_overlay = std::make_shared<FakeOverlay>();
+    m_view = std::make_shared<FakeTextureView>();
+    m_model = std::make_shared<FakeOverlayModel>();
+}
+
+std::unique_ptr<VROverlayController> tst_OverlayController::makeController()
+{
+    return std::make_unique<VROverlayController>(m_overlay, m_overlay, m_view, m_model);
+}
+
+void tst_OverlayController::firstRecordIsAlwaysApplied()
+{
+    m_model->settings = FakeOverlayModel::alertRecord(true, false);
+    LogCapture log;
+    auto controller = makeController();
+
+    QCOMPARE(m_overlay->calls, shownCalls);
+    QCOMPARE(log.lines(QtDebugMsg), (QStringList{
+                                        QStringLiteral("Got new settings:"),
+                                        QStringLiteral("   IsVisible: true"),
+                                        QStringLiteral("   IsPermanent: false"),
+                                        QStringLiteral("\txPos: 0.85"),
+                                        QStringLiteral("\tyPos: 0.25"),
+                                        QStringLiteral("\tDistance: 0.3"),
+                                        QStringLiteral("\tInterpolationSpeed: 128"),
+                                    }));
+    QVERIFY(controller->isHideTimerActive());
+    QCOMPARE(controller->hideTimerIntervalMs(), 5000);
+}
+
+void tst_OverlayController::hiddenFirstRecordHidesAtOnce()
+{
+    auto controller = makeController();
+    QCOMPARE(m_overlay->calls.mid(0, 2), (QStringList{QStringLiteral("setAlpha(0)"), QStringLiteral("setVisible(false)")}));
+    QVERIFY(!controller->isHideTimerActive());
+}
+
+void tst_OverlayController::identicalRecordChangesNothing()
+{
+    auto controller = makeController();
+    m_overlay->calls.clear();
+
+    LogCapture log;
+    controller->applySettings();
+    controller->applySettings();
+
+    QVERIFY(m_overlay->calls.isEmpty());
+    QVERIFY(log.lines().isEmpty());
+}
+
+void tst_OverlayController::fadeOutDurationAloneReappliesWithoutVisibility()
+{
+    m_model->settings = FakeOverlayModel::alertRecord(true, false);
+    auto controller = makeController();
+    m_overlay->calls.clear();
+
+    m_model->settings.fadeOutDuration = 2.0f;
+    LogCapture log;
+    controller->applySettings();
+
+    QCOMPARE(m_overlay->calls, shownCalls.mid(2));
+    QCOMPARE(log.lines().value(0), QStringLiteral("Got new settings:"));
+}
+
+void tst_OverlayController::notANumberNeverCountsAsEqual()
+{
+    m_model->settings.distance = std::numeric_limits<float>::quiet_NaN();
+    auto controller = makeController();
+    m_overlay->calls.clear();
+
+    controller->applySettings();
+    QVERIFY(m_overlay->calls.contains(QStringLiteral("setMouseScale(1043,537)")));
+}
+
+void tst_OverlayController::criticalWhileVisibleStopsHideTimer()
+{
+    m_model->settings = FakeOverlayModel::alertRecord(true, false);
+    auto controller = makeController();
+    QVERIFY(controller->isHideTimerActive());
+    m_overlay->calls.clear();
+
+    m_model->settings.isPermanent = true;
+    controller->applySettings();
+
+    QVERIFY(!controller->isHideTimerActive());
+    QCOMPARE(m_overlay->calls, shownCalls);
+}
+
+void tst_OverlayController::hideTimerInterval_data()
+{
+    QTest::addColumn<float>("duration");
+    QTest::addColumn<int>("intervalMs");
+
+    QTest::newRow("default 5 s") << 5.0f << 5000;
+    QTest::newRow("2.5 s") << 2.5f << 2500;
+    QTest::newRow("0.0001 s truncates to 0") << 0.0001f << 0;
+    QTest::newRow("0.0019 s truncates to 1") << 0.0019f << 1;
+}
+
+void tst_OverlayController::hideTimerInterval()
+{
+    QFETCH(float, duration);
+    QFETCH(int, intervalMs);
+
+    m_model->settings = FakeOverlayModel::alertRecord(true, false);
+    m_model->settings.duration = duration;
+    auto controller = makeController();
+    QCOMPARE(controller->hideTimerIntervalMs(), intervalMs);
+}
+
+void tst_OverlayController::hideTimerHidesUntilAFlagChanges()
+{
+    m_model->settings = FakeOverlayModel::alertRecord(true, false);
+    m_model->settings.duration = 0.05f;
+    auto controller = makeController();
+    m_overlay->calls.clear();
+
+    QTRY_COMPARE(m_overlay->calls.mid(0, 2),
+                 (QStringList{QStringLiteral("setAlpha(0)"), QStringLiteral("setVisible(false)")}));
+
+    // The record has not changed: the panel stays hidden tick after tick.
+    m_overlay->calls.clear();
+    controller->applySettings();
+    QVERIFY(m_overlay->calls.isEmpty());
+
+    // Recovery and a new fall show it again.
+    m_model->settings.isVisible = false;
+    controller->applySettings();
+    m_model->settings.isVisible = true;
+    m_overlay->calls.clear();
+    controller->applySettings();
+    QCOMPARE(m_overlay->calls.value(0), QStringLiteral("setVisible(true)"));
+    QVERIFY(controller->isHideTimerActive());
+}
+
+void tst_OverlayController::updateInterval_data()
+{
+    QTest::addColumn<float>("requested");
+    QTest::addColumn<int>("intervalMs");
+
+    QTest::newRow("20") << 20.0f << 20;
+    QTest::newRow("33.9 truncates") << 33.9f << 33;
+    QTest::newRow("0 falls back") << 0.0f << 20;
+    QTest::newRow("negative falls back") << -5.0f << 20;
+}
+
+void tst_OverlayController::updateInterval()
+{
+    QFETCH(float, requested);
+    QFETCH(int, intervalMs);
+
+    m_model->settings.updateIntervalMs = requested;
+    auto controller = makeController();
+    QCOMPARE(controller->updateIntervalMs(), intervalMs);
+
+    // Taken once: a later record does not move the tick.
+    m_model->settings.updateIntervalMs = 100.0f;
+    controller->applySettings();
+    QCOMPARE(controller->updateIntervalMs(), intervalMs);
+}
+
+void tst_OverlayController::eventsForwardedOnlyWhileVisible()
+{
+    auto controller = makeController();
+    m_overlay->events = {{0, 10.0f, 20.0f, 0}, {2, 10.0f, 20.0f, 1}};
+
+    const int ticks = m_model->requests;
+    QTRY_VERIFY(m_model->requests > ticks + 2);
+    QCOMPARE(m_overlay->events.size(), 2);
+    QVERIFY(m_view->injected.isEmpty());
+
+    m_model->settings = FakeOverlayModel::alertRecord(true, true);
+    QTRY_COMPARE(m_view->injected.size(), 2);
+    QCOMPARE(m_view->injected.at(1).kind, 2u);
+    QCOMPARE(m_view->injected.at(1).button, 1u);
+    QVERIFY(m_overlay->events.isEmpty());
+}
+
+void tst_OverlayController::textureHandedOverEveryTick()
+{
+    auto controller = makeController();
+    m_view->texture = 42;
+
+    QTRY_VERIFY(m_overlay->textureCalls >= 3);
+    QCOMPARE(m_overlay->lastTexture, 42u);
+    // One hand-over per tick, one fetch per tick.
+    QVERIFY(std::abs(m_overlay->textureCalls - (m_model->requests - 1)) <= 1);
+}
+
+QTEST_GUILESS_MAIN(tst_OverlayController)
+#include "tst_overlaycontroller.moc"
