@@ -1,0 +1,164 @@
+#include "fakes/FakeOpenVR.h"
+#include "fakes/LogCapture.h"
+#include "openvr/OpenVR_Dashboard.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(vr::VREvent_t)
+
+// The shared overlay half, seen through the dashboard overlay (the base class
+// cannot be built alone).
+class tst_InputRenderer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void mapping_data();
+    void mapping();
+    void onlyNonMouseEventsDrainTheQueue();
+    void textureSubmittedOnlyWhenSeen_data();
+    void textureSubmittedOnlyWhenSeen();
+    void textureErrorIsLogged();
+    void mouseScaleWidthAndAlpha();
+    void quietAfterRuntimeShutdown();
+
+private:
+    std::unique_ptr<OpenVR_Dashboard> m_overlay;
+    FakeOverlayState *state() { return FakeOpenVR::instance().overlay(QStringLiteral("oxaDashboard")); }
+};
+
+void tst_InputRenderer::init()
+{
+    FakeOpenVR::instance().reset();
+    m_overlay = std::make_unique<OpenVR_Dashboard>("Battery", "oxaDashboard", "Resources/LightningBolt.png");
+    QVERIFY(state());
+}
+
+void tst_InputRenderer::mapping_data()
+{
+    QTest::addColumn<vr::VREvent_t>("vrEvent");
+    QTest::addColumn<uint32_t>("kind");
+    QTest::addColumn<uint32_t>("button");
+
+    QTest::newRow("move") << FakeOpenVR::mouseEvent(vr::VREvent_MouseMove, 10.5f, 20.25f, 0) << 0u << 9u;
+    QTest::newRow("left down") << FakeOpenVR::mouseEvent(
+        vr::VREvent_MouseButtonDown, 10.5f, 20.25f, vr::VRMouseButton_Left)
+                               << 2u << 0u;
+    QTest::newRow("right up") << FakeOpenVR::mouseEvent(
+        vr::VREvent_MouseButtonUp, 10.5f, 20.25f, vr::VRMouseButton_Right)
+                              << 1u << 1u;
+    QTest::newRow("middle down") << FakeOpenVR::mouseEvent(
+        vr::VREvent_MouseButtonDown, 10.5f, 20.25f, vr::VRMouseButton_Middle)
+                                 << 2u << 3u;
+    // An unknown button leaves the record's button as it was.
+    QTest::newRow("unknown button") << FakeOpenVR::mouseEvent(vr::VREvent_MouseButtonUp, 10.5f, 20.25f, 8) << 1u << 9u;
+}
+
+void tst_InputRenderer::mapping()
+{
+    QFETCH(vr::VREvent_t, vrEvent);
+    QFETCH(uint32_t, kind);
+    QFETCH(uint32_t, button);
+
+    state()->events.push_back(vrEvent);
+    OverlayMouseEvent event;
+    event.button = 9;
+    QVERIFY(m_overlay->pollEvent(event));
+    QCOMPARE(event.kind, kind);
+    QCOMPARE(event.button, button);
+    QCOMPARE(event.x, 10.5f);
+    QCOMPARE(event.y, 20.25f);
+    QVERIFY(!m_overlay->pollEvent(event));
+}
+
+void tst_InputRenderer::onlyNonMouseEventsDrainTheQueue()
+{
+    state()->events.push_back(FakeOpenVR::event(vr::VREvent_FocusEnter));
+    state()->events.push_back(FakeOpenVR::event(vr::VREvent_OverlayShown));
+    state()->events.push_back(FakeOpenVR::event(vr::VREvent_FocusLeave));
+
+    OverlayMouseEvent event;
+    QVERIFY(!m_overlay->pollEvent(event));
+    QVERIFY(state()->events.empty());
+
+    // A mouse event behind skipped ones still comes out.
+    state()->events.push_back(FakeOpenVR::event(vr::VREvent_FocusEnter));
+    state()->events.push_back(FakeOpenVR::mouseEvent(vr::VREvent_MouseMove, 3.0f, 4.0f, 0));
+    QVERIFY(m_overlay->pollEvent(event));
+    QCOMPARE(event.kind, 0u);
+    QCOMPARE(event.x, 3.0f);
+}
+
+void tst_InputRenderer::textureSubmittedOnlyWhenSeen_data()
+{
+    QTest::addColumn<bool>("dashboardOpen");
+    QTest::addColumn<bool>("overlayVisible");
+    QTest::addColumn<bool>("submitted");
+
+    QTest::newRow("nobody looks") << false << false << false;
+    QTest::newRow("dashboard open") << true << false << true;
+    QTest::newRow("overlay visible") << false << true << true;
+}
+
+void tst_InputRenderer::textureSubmittedOnlyWhenSeen()
+{
+    QFETCH(bool, dashboardOpen);
+    QFETCH(bool, overlayVisible);
+    QFETCH(bool, submitted);
+
+    FakeOpenVR::instance().dashboardVisible = dashboardOpen;
+    state()->visible = overlayVisible;
+    m_overlay->setTexture(0);
+    QCOMPARE(state()->texturesSet, submitted ? 1 : 0);
+}
+
+void tst_InputRenderer::textureErrorIsLogged()
+{
+    FakeOpenVR::instance().dashboardVisible = true;
+    FakeOpenVR::instance().failNext.insert(QStringLiteral("SetOverlayTexture"), vr::VROverlayError_InvalidTexture);
+    LogCapture log;
+    m_overlay->setTexture(12);
+    QCOMPARE(log.lines(QtDebugMsg),
+        QStringList {QStringLiteral("Error setting overlay texture, name= Battery Texture= 12  error= 24")});
+
+    // The next call tries again.
+    m_overlay->setTexture(12);
+    QCOMPARE(state()->texturesSet, 1);
+}
+
+void tst_InputRenderer::mouseScaleWidthAndAlpha()
+{
+    m_overlay->setMouseScale(1920, 945);
+    m_overlay->setWidthInMeters(3.0f);
+    m_overlay->setAlpha(0.5f);
+    QCOMPARE(state()->mouseScale.v[0], 1920.0f);
+    QCOMPARE(state()->mouseScale.v[1], 945.0f);
+    QCOMPARE(state()->widthInMeters, 3.0f);
+    QCOMPARE(state()->alpha, 0.5f);
+
+    FakeOpenVR::instance().failNext.insert(QStringLiteral("SetOverlayMouseScale"), vr::VROverlayError_InvalidHandle);
+    LogCapture log;
+    m_overlay->setMouseScale(10, 10);
+    QCOMPARE(log.lines(QtCriticalMsg),
+        QStringList {QStringLiteral("Error in SetOverlayMouseScale(), m_handle= %1").arg(m_overlay->handle())});
+}
+
+void tst_InputRenderer::quietAfterRuntimeShutdown()
+{
+    state()->events.push_back(FakeOpenVR::mouseEvent(vr::VREvent_MouseMove, 1.0f, 1.0f, 0));
+    vr::VR_ShutdownInternal();
+    FakeOpenVR::instance().calls.clear();
+
+    OverlayMouseEvent event;
+    QVERIFY(!m_overlay->pollEvent(event));
+    m_overlay->setTexture(1);
+    m_overlay->setMouseScale(1, 1);
+    m_overlay->setAlpha(1.0f);
+    m_overlay->discardEvents();
+    QVERIFY(FakeOpenVR::instance().calls.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_InputRenderer)
+#include "tst_inputrenderer.moc"
