@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/IOverlayFeature.h"
 #include "app/PlatformRuntime.h"
+#include "app/TerminationSignals.h"
 #include "battery/IBatteryPlatform.h"
 #include "settings/Settings.h"
 
@@ -34,6 +35,7 @@ int runApplication(int argc, char *argv[])
         QQuickStyle::setStyle(QStringLiteral("Material"));
 
         createSettingsFactory();
+        quitOnTerminationSignals();
 
         std::shared_ptr<IOverlayFeature> feature = createFeatureFromCommandLine();
         if (feature)

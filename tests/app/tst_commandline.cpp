@@ -1,0 +1,185 @@
+#include "fakes/VrsimServer.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The program's command line, run as the real binary against a simulated
+// runtime of the test's own.
+class tst_CommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void installAndUninstallTogetherOnlyInstall();
+    void installWithPositionalArgument();
+    void uninstallOfUnknownApplicationRegistersThenRemoves();
+    void invalidArguments_data();
+    void invalidArguments();
+    void noRuntime();
+    void noHeadset();
+    void refusedRegistration();
+    void missingManifest();
+
+private:
+    static VrsimServer::Result voltaro(const VrsimServer &server, const QStringList &arguments,
+                                       const QProcessEnvironment &extra = {})
+    {
+        return server.run(VrsimServer::binary(QStringLiteral("voltaro")), arguments, 20000, extra);
+    }
+    static QJsonObject app(const VrsimServer &server)
+    {
+        const QJsonArray apps = server.status().value(QStringLiteral("apps")).toArray();
+        for (const QJsonValue &entry : apps) {
+            if (entry.toObject().value(QStringLiteral("key")).toString() == QLatin1String("Tarvix.BatteryMonitor"))
+                return entry.toObject();
+        }
+        return {};
+    }
+};
+
+void tst_CommandLine::installAndUninstallTogetherOnlyInstall()
+{
+    VrsimServer server;
+    QVERIFY(server.isReady());
+
+    const auto result = voltaro(server, {QStringLiteral("--install"), QStringLiteral("--uninstall")});
+    QVERIFY2(result.finished, qPrintable(result.output));
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(!result.output.contains(QLatin1String("Uninstalling...")));
+
+    const QJsonObject registered = app(server);
+    QVERIFY2(!registered.isEmpty(), qPrintable(result.output));
+    QCOMPARE(registered.value(QStringLiteral("manifest")).toString(),
+             QDir::cleanPath(VrsimServer::binary(QStringLiteral("Ampora.vrmanifest"))));
+    QCOMPARE(registered.value(QStringLiteral("autoLaunch")).toBool(), true);
+
+    // A second install finds the application known.
+    const auto again = voltaro(server, {QStringLiteral("--install")});
+    QCOMPARE(again.exitCode, 0);
+    QVERIFY(!again.output.contains(QLatin1String("Adding manifest file:")));
+}
+
+void tst_CommandLine::installWithPositionalArgument()
+{
+    VrsimServer server;
+    QVERIFY(server.isReady());
+    const auto result = voltaro(server, {QStringLiteral("--install"), QStringLiteral("extra")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(!app(server).isEmpty());
+}
+
+void tst_CommandLine::uninstallOfUnknownApplicationRegistersThenRemoves()
+{
+    VrsimServer server;
+    QVERIFY(server.isReady());
+
+    const auto result = voltaro(server, {QStringLiteral("--uninstall")});
+    QCOMPARE(result.exitCode, 0);
+    const int installing = result.output.indexOf(QLatin1String("Adding manifest file:"));
+    const int removing = result.output.indexOf(QLatin1String("Application installed, uninstalling..."));
+    QVERIFY2(installing >= 0 && removing > installing, qPrintable(result.output));
+    QVERIFY(app(server).isEmpty());
+}
+
+void tst_CommandLine::invalidArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")};
+    QTest::newRow("-h") << QStringList{QStringLiteral("-h")};
+    QTest::newRow("-install (a cluster of letters)") << QStringList{QStringLiteral("-install")};
+    QTest::newRow("misspelt") << QStringList{QStringLiteral("--instal")};
+}
+
+void tst_CommandLine::invalidArguments()
+{
+    QFETCH(QStringList, arguments);
+
+    VrsimServer server;
+    QVERIFY(server.isReady());
+    const auto result = voltaro(server, arguments);
+    QVERIFY(result.finished);
+    QCOMPARE(result.exitCode, 255);
+    QVERIFY2(result.output.contains(QLatin1String("Invalid Arguments")), qPrintable(result.output));
+    QVERIFY(app(server).isEmpty());
+
+    // The settings file was created before the arguments were even read.
+    QFile settings(server.settingsFile());
+    QVERIFY2(settings.open(QIODevice::ReadOnly), qPrintable(server.settingsFile()));
+    QVERIFY(settings.readAll().contains("Battery\\EnableHUD=true"));
+}
+
+void tst_CommandLine::noRuntime()
+{
+    VrsimServer server;
+    QProcessEnvironment elsewhere;
+    elsewhere.insert(QStringLiteral("VRSIM_SOCKET"), server.root() + QStringLiteral("/runtime/nobody.sock"));
+
+    for (const QStringList &arguments : {QStringList{}, QStringList{QStringLiteral("--install")}}) {
+        const auto result = voltaro(server, arguments, elsewhere);
+        QVERIFY(result.finished);
+        QCOMPARE(result.exitCode, 255);
+        QVERIFY2(result.output.contains(QLatin1String("Error Initializing HMD: 301")), qPrintable(result.output));
+    }
+}
+
+void tst_CommandLine::noHeadset()
+{
+    VrsimServer server({QStringLiteral("--no-hmd")});
+    QVERIFY(server.isReady());
+    const auto result = voltaro(server, {QStringLiteral("--install")});
+    QCOMPARE(result.exitCode, 255);
+    QVERIFY2(result.output.contains(QLatin1String("Error Initializing HMD: 108")), qPrintable(result.output));
+}
+
+void tst_CommandLine::refusedRegistration()
+{
+    VrsimServer server;
+    QVERIFY(server.isReady());
+
+    QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("AddApplicationManifest"), QStringLiteral("107")})
+                 .exitCode,
+             0);
+    auto result = voltaro(server, {QStringLiteral("--install")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.output.contains(QLatin1String("Error installing manifest: 107")), qPrintable(result.output));
+    QVERIFY(app(server).isEmpty());
+
+    QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("SetApplicationAutoLaunch"), QStringLiteral("104")})
+                 .exitCode,
+             0);
+    result = voltaro(server, {QStringLiteral("--install")});
+    QVERIFY2(result.output.contains(QLatin1String("Failed to set application auto launch: 104")),
+             qPrintable(result.output));
+    QVERIFY(!app(server).isEmpty());
+
+    QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("RemoveApplicationManifest"), QStringLiteral("105")})
+                 .exitCode,
+             0);
+    result = voltaro(server, {QStringLiteral("--uninstall")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.output.contains(QLatin1String("Failed to remove application manifest: 105")),
+             qPrintable(result.output));
+    QVERIFY(!app(server).isEmpty());
+}
+
+void tst_CommandLine::missingManifest()
+{
+    VrsimServer server;
+    QVERIFY(server.isReady());
+
+    // The program alone in a folder, without its manifest beside it.
+    QTemporaryDir alone;
+    const QString program = alone.filePath(QStringLiteral("voltaro"));
+    QVERIFY(QFile::copy(VrsimServer::binary(QStringLiteral("voltaro")), program));
+
+    const auto result = server.run(program, {QStringLiteral("--install")});
+    QCOMPARE(result.exitCode, 0);
+    const QString expected = QStringLiteral("Failed to find manifest file: \"%1\"")
+                                 .arg(QDir::cleanPath(alone.path() + QStringLiteral("/Ampora.vrmanifest")));
+    QVERIFY2(result.output.contains(expected), qPrintable(result.output));
+    QVERIFY(app(server).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_CommandLine)
+#include "tst_commandline.moc"
