@@ -5,7 +5,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 // The few platform operations one reading pass needs. Windows serves them from
 // its runtime battery service, Linux from the kernel's power-supply class, tests
@@ -21,7 +20,8 @@ enum class BatteryStatus : int32_t {
 struct BatteryReport
 {
     BatteryStatus status = BatteryStatus::NotPresent;
-    // Only filled in when the status is one of the three present states.
+    // Only filled in when the status is one of the three present states; a
+    // platform need not read the remaining capacity when the full one is absent.
     std::optional<int32_t> fullChargeCapacityInMilliwattHours;
     std::optional<int32_t> remainingCapacityInMilliwattHours;
 };
@@ -36,13 +36,26 @@ public:
     virtual BatteryReport report() = 0;
 };
 
+// The devices an enumeration found, in the platform's order. A list rather
+// than a ready vector so that a pass asks for each identifier only when it gets
+// to that device, in the order the runtime's calls are made on Windows.
+class IDeviceList
+{
+public:
+    virtual ~IDeviceList() = default;
+    virtual uint32_t size() = 0;
+    // The identifier of the device at an index below size(), UTF-8.
+    virtual std::string deviceId(uint32_t index) = 0;
+};
+
 class IBatteryPlatform
 {
 public:
     virtual ~IBatteryPlatform() = default;
     virtual std::string deviceSelector() = 0;
-    // Identifiers of the devices that match the selector, in the platform's order.
-    virtual std::vector<std::string> findAllDeviceIds(const std::string &selector) = 0;
+    // The devices that match the selector; waits until the enumeration is done.
+    virtual std::unique_ptr<IDeviceList> findAllDevices(const std::string &selector) = 0;
+    // The battery that stands for all batteries together.
     virtual std::unique_ptr<IPlatformBattery> aggregateBattery() = 0;
     // The battery behind a device identifier, or null when there is none.
     virtual std::unique_ptr<IPlatformBattery> batteryFromId(const std::string &deviceId) = 0;

@@ -74,14 +74,17 @@ int32_t WinRTBatteryModel::chargePercent(IPlatformBattery &battery)
 BatteryLevels WinRTBatteryModel::readLevels()
 {
     const std::string selector = m_platform->deviceSelector();
-    const std::vector<std::string> deviceIds = m_platform->findAllDeviceIds(selector);
+    const std::unique_ptr<IDeviceList> devices = m_platform->findAllDevices(selector);
 
     BatteryLevels result;
     if (std::unique_ptr<IPlatformBattery> aggregate = m_platform->aggregateBattery())
         result.aggregate = chargePercent(*aggregate);
 
-    for (const std::string &deviceId : deviceIds) {
-        std::unique_ptr<IPlatformBattery> battery = m_platform->batteryFromId(deviceId);
+    // The list is walked only now, after the aggregate battery, one device at a
+    // time: the order in which the runtime's calls are made on Windows.
+    const uint32_t count = devices ? devices->size() : 0;
+    for (uint32_t index = 0; index < count; ++index) {
+        std::unique_ptr<IPlatformBattery> battery = m_platform->batteryFromId(devices->deviceId(index));
         if (!battery)
             continue;
         const int32_t percent = chargePercent(*battery);

@@ -29,11 +29,13 @@ public:
     BatteryLevels readLevels();
     int32_t chargePercent(IPlatformBattery &battery);
 
+    // What the refresh timer runs: one pass, and the snapshot replaced whole
+    // when it completes. A failed pass keeps the previous snapshot.
+    void refresh();
+
     static constexpr int refreshIntervalMs = 1500;
 
 private:
-    void refresh();
-
     std::shared_ptr<IBatteryPlatform> m_platform;
     QTimer *m_refreshTimer = nullptr;
     BatteryLevels m_levels;

@@ -6,14 +6,18 @@
 
 // Batteries from the kernel's power-supply class. The root is a parameter so
 // tests can point it at a fixture tree; the program uses the default.
+//
+// A device identifier here is the entry's name (BAT0); the battery's own
+// identifier is the ACPI form that carries the placement (see LinuxBattery).
 class LinuxBatteryPlatform : public IBatteryPlatform
 {
 public:
     explicit LinuxBatteryPlatform(QString root = QStringLiteral("/sys/class/power_supply"));
 
     std::string deviceSelector() override;
-    std::vector<std::string> findAllDeviceIds(const std::string &selector) override;
+    std::unique_ptr<IDeviceList> findAllDevices(const std::string &selector) override;
     std::unique_ptr<IPlatformBattery> aggregateBattery() override;
+    // Null when the entry has gone or is not a battery.
     std::unique_ptr<IPlatformBattery> batteryFromId(const std::string &deviceId) override;
 
 private:

@@ -1,0 +1,139 @@
+#include "battery/linux/LinuxBattery.h"
+
+#include "battery/linux/SysfsAttribute.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr char acpiBatteryPrefix[] = "\\\\?\\ACPI#PNP0C0A#";
+static_assert(sizeof(acpiBatteryPrefix) - 1 == 17, "the uid must start at byte 17");
+
+// Byte 17 of this prefix is 'y', so a battery without a uid never takes a
+// place, whatever its entry is called.
+constexpr char unplacedPrefix[] = "linux:power_supply/";
+static_assert(sizeof(unplacedPrefix) - 1 > 17 && unplacedPrefix[17] == 'y', "byte 17 must not place");
+
+std::optional<int32_t> toInt32(int64_t value)
+{
+    if (value > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+LinuxBattery::LinuxBattery(QString root, QString name)
+    : m_root(std::move(root))
+    , m_name(std::move(name))
+{ }
+
+std::string LinuxBattery::deviceId()
+{
+    const std::string name = QFile::encodeName(m_name).toStdString();
+    const std::optional<QByteArray> uid = readSysfsAttribute(attributePath("device/uid"));
+    if (!uid)
+        return unplacedPrefix + name;
+    return acpiBatteryPrefix + uid->toStdString() + '#' + name;
+}
+
+BatteryReport LinuxBattery::report()
+{
+    BatteryReport report;
+    report.status = readStatus();
+    if (report.status == BatteryStatus::NotPresent)
+        return report;
+
+    // Drivers report either energy (µWh) or charge (µAh); never mix the two
+    // for one battery, or the two capacities would rest on different voltages.
+    const bool energyUnits = QFile::exists(attributePath("energy_full"));
+    report.fullChargeCapacityInMilliwattHours = fullChargeCapacity(energyUnits);
+    if (report.fullChargeCapacityInMilliwattHours)
+        report.remainingCapacityInMilliwattHours = remainingCapacity(energyUnits);
+    return report;
+}
+
+QStringList LinuxBattery::entryNames(const QString &root)
+{
+    // The class folder holds symbolic links to the devices, so links must count.
+    QStringList names = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    names.erase(std::remove_if(
+                    names.begin(), names.end(), [&root](const QString &name) { return !isBatteryEntry(root, name); }),
+        names.end());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool LinuxBattery::isBatteryEntry(const QString &root, const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/')))
+        return false;
+    return readSysfsAttribute(root + QLatin1Char('/') + name + QLatin1String("/type")) == QByteArray("Battery");
+}
+
+QString LinuxBattery::attributePath(const char *attribute) const
+{
+    return m_root + QLatin1Char('/') + m_name + QLatin1Char('/') + QLatin1String(attribute);
+}
+
+std::optional<int64_t> LinuxBattery::readCount(const char *attribute) const
+{
+    const std::optional<QByteArray> text = readSysfsAttribute(attributePath(attribute));
+    return text ? parseSysfsCount(*text) : std::nullopt;
+}
+
+BatteryStatus LinuxBattery::readStatus() const
+{
+    // Only an explicit 0 hides a battery; many drivers have no such file.
+    if (readCount("present") == 0)
+        return BatteryStatus::NotPresent;
+
+    const std::optional<QByteArray> status = readSysfsAttribute(attributePath("status"));
+    if (!status)
+        return BatteryStatus::NotPresent;
+    if (*status == "Discharging")
+        return BatteryStatus::Discharging;
+    if (*status == "Charging")
+        return BatteryStatus::Charging;
+    if (*status == "Full" || *status == "Not charging" || *status == "Unknown")
+        return BatteryStatus::Idle;
+    return BatteryStatus::NotPresent;
+}
+
+std::optional<int32_t> LinuxBattery::fullChargeCapacity(bool energyUnits) const
+{
+    if (!energyUnits)
+        return fromChargeUnits("charge_full");
+    const std::optional<int64_t> microwattHours = readCount("energy_full");
+    return microwattHours ? toInt32(*microwattHours / 1000) : std::nullopt;
+}
+
+std::optional<int32_t> LinuxBattery::remainingCapacity(bool energyUnits) const
+{
+    if (!energyUnits)
+        return fromChargeUnits("charge_now");
+    const std::optional<int64_t> microwattHours = readCount("energy_now");
+    return microwattHours ? toInt32(*microwattHours / 1000) : std::nullopt;
+}
+
+std::optional<int32_t> LinuxBattery::fromChargeUnits(const char *chargeAttribute) const
+{
+    const std::optional<int64_t> microampHours = readCount(chargeAttribute);
+    if (!microampHours)
+        return std::nullopt;
+    // The design voltage turns charge into energy, as the kernel's own
+    // conversions do; with no voltage there is no energy to report.
+    const std::optional<int64_t> microvolts = readCount("voltage_min_design");
+    if (!microvolts || *microvolts == 0)
+        return std::nullopt;
+
+    // µAh × µV is 10^-12 Wh; a product beyond 64 bits is far beyond 32 bits of mWh.
+    int64_t picowattHours = 0;
+    if (__builtin_mul_overflow(*microampHours, *microvolts, &picowattHours))
+        return std::nullopt;
+    return toInt32(picowattHours / 1000000000);
+}

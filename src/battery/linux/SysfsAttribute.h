@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// Reading one attribute file of the kernel's power-supply class. The files
+// are written by drivers we do not control and, in tests, by hand, so every
+// reader takes any content and answers "absent" rather than guessing.
+
+// The file's content without surrounding whitespace; absent when the file
+// cannot be read or is longer than any attribute the kernel writes.
+std::optional<QByteArray> readSysfsAttribute(const QString &path);
+
+// A whole number of zero or more written in decimal digits only; absent for
+// anything else, including signs, fractions and values beyond 64 bits.
+std::optional<int64_t> parseSysfsCount(const QByteArray &text);
