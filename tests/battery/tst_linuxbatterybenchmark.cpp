@@ -1,4 +1,4 @@
-#include "PowerSupplyTree.h"
+#include "fakes/PowerSupplyTree.h"
 #include "battery/WinRTBatteryModel.h"
 #include "battery/linux/LinuxBatteryPlatform.h"
 #include "fakes/FakeBatteryPlatform.h"

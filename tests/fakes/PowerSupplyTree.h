@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 
+#include <cstdio>
+
 // A power-supply class folder in a temporary directory, laid out as the
 // kernel lays it out: each entry of class/power_supply is a symbolic link to
 // the device's own folder, which holds the attribute files.
@@ -37,9 +39,14 @@ public:
     {
         const QString path = m_dir.path() + QStringLiteral("/devices/") + name + QLatin1Char('/') + attribute;
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile file(path);
+        // Replaced whole, so a program reading the tree meanwhile never sees
+        // a half-written value.
+        const QString staged = path + QStringLiteral(".new");
+        QFile file(staged);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QCOMPARE(file.write(content), qint64(content.size()));
+        file.close();
+        QCOMPARE(std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()), 0);
     }
 
     void removeAttribute(const QString &name, const QString &attribute)
