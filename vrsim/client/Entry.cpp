@@ -1,29 +1,28 @@
+#include "RuntimeClient.h"
+
 #include <openvr.h>
 
-// Placeholder entry points until the runtime connection exists: nothing is ever initialized.
-
-uint32_t vr::VR_InitInternal2(EVRInitError *peError, EVRApplicationType, const char *)
+uint32_t vr::VR_InitInternal2(EVRInitError *peError, EVRApplicationType eApplicationType, const char *)
 {
-    if (peError)
-        *peError = VRInitError_IPC_ConnectFailed;
-    return 0;
+    return vrsim::RuntimeClient::instance().init(peError, eApplicationType);
 }
 
-void vr::VR_ShutdownInternal() { }
-
-bool vr::VR_IsInterfaceVersionValid(const char *)
+void vr::VR_ShutdownInternal()
 {
-    return false;
+    vrsim::RuntimeClient::instance().shutdown();
 }
 
-void *vr::VR_GetGenericInterface(const char *, EVRInitError *peError)
+bool vr::VR_IsInterfaceVersionValid(const char *pchInterfaceVersion)
 {
-    if (peError)
-        *peError = VRInitError_Init_NotInitialized;
-    return nullptr;
+    return vrsim::RuntimeClient::instance().isInterfaceVersionValid(pchInterfaceVersion);
+}
+
+void *vr::VR_GetGenericInterface(const char *pchInterfaceVersion, EVRInitError *peError)
+{
+    return vrsim::RuntimeClient::instance().genericInterface(pchInterfaceVersion, peError);
 }
 
 uint32_t vr::VR_GetInitToken()
 {
-    return 0;
+    return vrsim::RuntimeClient::instance().initToken();
 }

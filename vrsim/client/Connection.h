@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Message.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+
+namespace vrsim {
+
+// One application's socket to the runtime. A reader thread takes everything the runtime pushes
+// as it arrives, so API calls never touch the socket unless they change something; the price is
+// a mutex around the state it feeds (see ClientState), far cheaper than a syscall per call.
+class Connection
+{
+public:
+    // Runs on the reader thread, in arrival order.
+    using PushHandler = std::function<void(const Message &)>;
+    // Runs on the reader thread when the reply arrives, before the requester wakes, so state the
+    // reply creates exists before any push that follows it is applied.
+    using ReplyHook = std::function<void(const Message &)>;
+
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    bool open(const std::string &path, PushHandler onPush);
+    void close();
+    bool isOpen() const { return m_open.load(std::memory_order_acquire); }
+
+    bool send(const Message &message);
+    // Nothing when the runtime is gone or silent for `timeout`.
+    std::optional<Message> request(Message message, std::chrono::milliseconds timeout, ReplyHook hook = {});
+
+private:
+    struct Pending
+    {
+        std::optional<Message> reply;
+        ReplyHook hook;
+    };
+
+    void readLoop();
+    void dispatch(const Message &message);
+    void markClosed();
+
+    int m_fd = -1;
+    std::thread m_reader;
+    std::atomic<bool> m_open {false};
+    PushHandler m_onPush;
+
+    std::mutex m_sendMutex;
+    std::mutex m_replyMutex;
+    std::condition_variable m_replyArrived;
+    std::unordered_map<uint32_t, Pending> m_pending;
+    uint32_t m_nextId = 1;
+};
+
+} // namespace vrsim

@@ -1,0 +1,147 @@
+#include "RuntimeClient.h"
+
+#include "ApplicationsInterface.h"
+#include "OverlayInterface.h"
+#include "SocketPath.h"
+#include "SystemInterface.h"
+
+#include <cstring>
+
+namespace vrsim {
+
+RuntimeClient &RuntimeClient::instance()
+{
+    static RuntimeClient client;
+    return client;
+}
+
+RuntimeClient::RuntimeClient()
+    : m_system(std::make_unique<SystemInterface>(*this))
+    , m_overlay(std::make_unique<OverlayInterface>(*this))
+    , m_applications(std::make_unique<ApplicationsInterface>(*this))
+{ }
+
+// A program that exits without VR_Shutdown still has the reader thread running.
+RuntimeClient::~RuntimeClient()
+{
+    m_connection.close();
+}
+
+uint32_t RuntimeClient::init(vr::EVRInitError *error, vr::EVRApplicationType type)
+{
+    std::lock_guard<std::mutex> lock(m_lifecycleMutex);
+    auto report = [error](vr::EVRInitError value) {
+        if (error)
+            *error = value;
+    };
+    if (m_initialized && m_connection.isOpen()) {
+        report(vr::VRInitError_None);
+        return m_token;
+    }
+    // Either never initialized or the runtime went away since: start over.
+    m_initialized = false;
+    m_connection.close();
+    m_state.reset();
+
+    if (!m_connection.open(socketPath(), [this](const Message &message) { onPush(message); })) {
+        report(vr::VRInitError_IPC_ConnectFailed);
+        return 0;
+    }
+    Message hello(MessageType::Hello);
+    hello << static_cast<int64_t>(ConnectionRole::Application) << static_cast<int64_t>(type);
+    auto initError = vr::VRInitError_IPC_ConnectFailed;
+    // Applied on the reader thread so that no push after the reply can be overwritten by it.
+    auto applyHello = [this, &initError](const Message &reply) {
+        MessageReader reader(reply);
+        const auto code = static_cast<vr::EVRInitError>(reader.integer());
+        DisplayTiming timing;
+        timing.hz = reader.real();
+        timing.secondsFromVsyncToPhotons = reader.real();
+        timing.epochNs = reader.integer();
+        const bool dashboardOpen = reader.integer() != 0;
+        const auto armed = static_cast<uint32_t>(reader.integer());
+        if (!reader.ok())
+            return;
+        initError = code;
+        if (code != vr::VRInitError_None)
+            return;
+        std::lock_guard<std::mutex> stateLock(m_state.mutex);
+        m_state.timing = timing;
+        m_state.dashboardVisible = dashboardOpen;
+        m_state.armedFailures = armed;
+    };
+    if (!m_connection.request(hello, kReplyTimeout, applyHello) || initError != vr::VRInitError_None) {
+        m_connection.close();
+        report(initError);
+        return 0;
+    }
+    m_initialized = true;
+    m_token = ++m_lastToken;
+    report(vr::VRInitError_None);
+    return m_token;
+}
+
+void RuntimeClient::shutdown()
+{
+    std::lock_guard<std::mutex> lock(m_lifecycleMutex);
+    m_initialized = false;
+    m_connection.close();
+    m_state.reset();
+    // Interfaces cached under the old token must be fetched again, and come back null.
+    m_token = ++m_lastToken;
+}
+
+bool RuntimeClient::isInterfaceVersionValid(const char *version) const
+{
+    if (!version || !m_initialized)
+        return false;
+    return std::strcmp(version, vr::IVRSystem_Version) == 0 || std::strcmp(version, vr::IVROverlay_Version) == 0
+        || std::strcmp(version, vr::IVRApplications_Version) == 0;
+}
+
+void *RuntimeClient::genericInterface(const char *version, vr::EVRInitError *error)
+{
+    auto report = [error](vr::EVRInitError value) {
+        if (error)
+            *error = value;
+    };
+    if (!m_initialized) {
+        report(vr::VRInitError_Init_NotInitialized);
+        return nullptr;
+    }
+    void *found = nullptr;
+    if (version && std::strcmp(version, vr::IVRSystem_Version) == 0)
+        found = static_cast<vr::IVRSystem *>(m_system.get());
+    else if (version && std::strcmp(version, vr::IVROverlay_Version) == 0)
+        found = static_cast<vr::IVROverlay *>(m_overlay.get());
+    else if (version && std::strcmp(version, vr::IVRApplications_Version) == 0)
+        found = static_cast<vr::IVRApplications *>(m_applications.get());
+    report(found ? vr::VRInitError_None : vr::VRInitError_Init_InterfaceNotFound);
+    return found;
+}
+
+int RuntimeClient::injectedFailure(ApiMethod method)
+{
+    if (!(m_state.armedFailures.load(std::memory_order_relaxed) & methodBit(method)))
+        return 0;
+    Message ask(MessageType::TryFailure);
+    ask << static_cast<int64_t>(method);
+    const std::optional<Message> reply = m_connection.request(ask, kReplyTimeout);
+    if (!reply)
+        return 0;
+    MessageReader reader(*reply);
+    const int64_t code = reader.integer();
+    return reader.ok() ? static_cast<int>(code) : 0;
+}
+
+void RuntimeClient::onPush(const Message &message)
+{
+    if (message.type == MessageType::Sync) {
+        // Sent after everything applied so far, so the runtime knows this process is in step.
+        m_connection.send(m_state.syncReply(message.id));
+        return;
+    }
+    m_state.apply(message);
+}
+
+} // namespace vrsim

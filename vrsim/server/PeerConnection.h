@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Codec.h"
+#include "Message.h"
+
+#include <QObject>
+
+class QLocalSocket;
+
+namespace vrsim {
+
+// One connection to the runtime, an application's or the command line's: frames the byte stream
+// into messages and sends them back. A malformed stream ends the connection.
+class PeerConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    PeerConnection(QLocalSocket *socket, qint64 pid, QObject *parent = nullptr);
+    ~PeerConnection() override;
+
+    void send(const Message &message);
+    void close();
+
+    qint64 pid() const { return m_pid; }
+    ConnectionRole role() const { return m_role; }
+    void setRole(ConnectionRole role) { m_role = role; }
+    bool hasRole() const { return m_hasRole; }
+    void setHasRole() { m_hasRole = true; }
+    int applicationType() const { return m_applicationType; }
+    void setApplicationType(int type) { m_applicationType = type; }
+    quint64 messagesReceived() const { return m_messagesReceived; }
+
+signals:
+    void messageReceived(const vrsim::Message &message);
+    void closed();
+
+private:
+    void readAvailable();
+
+    QLocalSocket *m_socket;
+    StreamDecoder m_decoder;
+    qint64 m_pid;
+    ConnectionRole m_role = ConnectionRole::Control;
+    bool m_hasRole = false;
+    bool m_closed = false;
+    int m_applicationType = 0;
+    quint64 m_messagesReceived = 0;
+};
+
+} // namespace vrsim

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ApiMethod.h"
+#include "ClientSync.h"
+#include "DisplayTiming.h"
+#include "FailureTable.h"
+#include "Message.h"
+#include "OverlayRecord.h"
+#include "Registry.h"
+#include "ServerOptions.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+
+#include <functional>
+#include <map>
+
+namespace vrsim {
+
+class PeerConnection;
+
+// The runtime's state and what applications do to it: the registry, the overlays and their
+// owners, the dashboard, armed failures and the display timing. Control commands act on it
+// through the public operations below.
+class Runtime : public QObject
+{
+    Q_OBJECT
+
+public:
+    Runtime(const ServerOptions &options, Registry &registry, QObject *parent = nullptr);
+
+    void handleHello(PeerConnection *peer, const Message &hello);
+    void handleApplicationMessage(PeerConnection *peer, const Message &message);
+    void removeConnection(PeerConnection *peer);
+
+    const ServerOptions &options() const { return m_options; }
+    const Registry &registry() const { return m_registry; }
+    const QList<PeerConnection *> &applications() const { return m_applications; }
+    const std::map<quint64, OverlayRecord> &overlays() const { return m_overlays; }
+    const OverlayRecord *findOverlay(const QString &key) const;
+    bool dashboardOpen() const { return m_dashboardOpen; }
+    quint64 frame() const;
+    quint64 applicationMessages() const { return m_applicationMessages; }
+
+    void setDashboardOpen(bool open);
+    // An error message, or empty once the event is on its way.
+    QString queueInput(const QString &key, InputAction action, double x, double y, int button);
+    void sendQuit();
+    void armFailure(ApiMethod method, int code, int count);
+    void wantFrame(quint64 handle);
+    void syncApplications(std::function<void()> done);
+
+signals:
+    void frameArrived(quint64 handle, const QImage &image);
+    void overlayRemoved(quint64 handle);
+
+private:
+    void createOverlay(PeerConnection *peer, const Message &request);
+    void setOverlayFromFile(PeerConnection *peer, const Message &request);
+    void setOverlayProperty(PeerConnection *peer, const Message &update);
+    void receiveFrame(PeerConnection *peer, const Message &frame);
+    void receiveSyncReply(PeerConnection *peer, const Message &reply);
+    void answerRegistry(PeerConnection *peer, const Message &request);
+
+    int takeFailure(ApiMethod method);
+    void broadcastArmedFailures();
+    OverlayRecord *ownedOverlay(PeerConnection *peer, quint64 handle);
+    void sendEvent(
+        PeerConnection *peer, quint64 handle, vr::EVREventType type, double x = 0, double y = 0, int button = 0);
+    void reply(PeerConnection *peer, const Message &request, Message answer);
+
+    ServerOptions m_options;
+    Registry &m_registry;
+    DisplayTiming m_timing;
+    FailureTable m_failures;
+    ClientSync m_sync;
+    QList<PeerConnection *> m_applications;
+    std::map<quint64, OverlayRecord> m_overlays;
+    quint64 m_nextHandle;
+    bool m_dashboardOpen = false;
+    quint64 m_applicationMessages = 0;
+};
+
+} // namespace vrsim
