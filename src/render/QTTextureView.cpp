@@ -21,8 +21,8 @@ constexpr int renderDelayMs = 11;
 
 Qt::MouseButton buttonFromCode(uint32_t code)
 {
-    // The VR side reports no middle button of its own worth keeping apart:
-    // everything that is not the right button acts as the left one.
+    // The panels only tell a context click from a plain one: every button
+    // but the right one acts as the left.
     return code == 1 ? Qt::RightButton : Qt::LeftButton;
 }
 } // namespace
@@ -181,7 +181,8 @@ void QTTextureView::renderFrame()
 
     m_texture = m_offscreenWindow->renderTarget()->texture();
 
-    // A flush, not a finish: the VR compositor waits on the texture itself.
+    // A flush hands the frame to the driver without stalling the GUI thread
+    // until it is drawn.
     m_context->functions()->glFlush();
     ++m_renderCount;
 }
