@@ -2,22 +2,31 @@
 
 #include "battery/IBatteryModel.h"
 
-// A battery source whose levels a test sets directly; counts the readings.
+// A battery source whose readings the test sets by hand; counts the readings.
 class FakeBatteryModel : public IBatteryModel
 {
 public:
     explicit FakeBatteryModel(BatteryLevels levels = {})
         : m_levels(levels)
-    { }
+    {
+    }
 
     BatteryLevels currentLevels() override
     {
-        ++m_reads;
+        ++m_readCount;
         return m_levels;
     }
 
     void setLevels(const BatteryLevels &levels) { m_levels = levels; }
-    int reads() const { return m_reads; }
+    void setLevels(int left, int center, int right, int remainingTimeSeconds = -1)
+    {
+        m_levels.left = left;
+        m_levels.center = center;
+        m_levels.right = right;
+        m_levels.remainingTimeSeconds = remainingTimeSeconds;
+    }
+
+    int readCount() const { return m_readCount; }
 
     static BatteryLevels levels(int left, int right, int center, int aggregate)
     {
@@ -32,5 +41,5 @@ public:
 
 private:
     BatteryLevels m_levels;
-    int m_reads = 0;
+    int m_readCount = 0;
 };

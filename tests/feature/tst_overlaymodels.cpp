@@ -95,7 +95,7 @@ void tst_OverlayModels::alertFlags()
     const OverlaySettings settings = model.getSettings();
     QCOMPARE(settings.isVisible, visible);
     QCOMPARE(settings.isPermanent, permanent);
-    QCOMPARE(battery->reads(), 2); // one snapshot per threshold
+    QCOMPARE(battery->readCount(), 2); // one snapshot per threshold
 }
 
 void tst_OverlayModels::hudOffDoesNotAskTheBattery()
@@ -107,7 +107,7 @@ void tst_OverlayModels::hudOffDoesNotAskTheBattery()
     const OverlaySettings settings = model.getSettings();
     QCOMPARE(settings.isVisible, false);
     QCOMPARE(settings.isPermanent, false);
-    QCOMPARE(battery->reads(), 0);
+    QCOMPARE(battery->readCount(), 0);
 }
 
 void tst_OverlayModels::alertRecordFromDefaults()

@@ -1,0 +1,449 @@
+#include "fakes/FakeBatteryModel.h"
+#include "fakes/IsolatedSettings.h"
+#include "fakes/MessageCatcher.h"
+#include "fakes/RecordingDashboard.h"
+#include "qml/QmlBatteryAlert.h"
+#include "qml/QmlBatteryAlertModel.h"
+#include "qml/QmlBatteryDashboardModel.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QResource>
+#include <QtTest>
+
+#include <memory>
+
+// The resource tree and the two panel documents, loaded in hidden windows.
+// Pixels and pointer input are checked by the render tests.
+class TestDocuments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void resourceEntries_data();
+    void resourceEntries();
+    void silhouettesAreSingleEvenOddPaths_data();
+    void silhouettesAreSingleEvenOddPaths();
+    void alertPictureLeavesTheBarAreaClear();
+
+    void qmllintFindsNothing_data();
+    void qmllintFindsNothing();
+    void documentsLoadAndRunWithoutWarnings_data();
+    void documentsLoadAndRunWithoutWarnings();
+
+    void percentToColor_data();
+    void percentToColor();
+    void timeSecondsToString_data();
+    void timeSecondsToString();
+
+    void dashboardStartsFromTheSettings_data();
+    void dashboardStartsFromTheSettings();
+    void dashboardShowsNewBatteryLevels();
+    void dashboardFollowsUpdateSettingsWithoutReporting();
+    void alertShowsNewBatteryLevel();
+
+private:
+    struct Dashboard
+    {
+        std::shared_ptr<FakeBatteryModel> battery = std::make_shared<FakeBatteryModel>();
+        std::unique_ptr<RecordingDashboard> window;
+        QQuickItem *root = nullptr;
+        QObject *item(const char *name) const { return root->findChild<QObject *>(QString::fromLatin1(name)); }
+    };
+    struct Alert
+    {
+        std::shared_ptr<FakeBatteryModel> battery = std::make_shared<FakeBatteryModel>();
+        std::unique_ptr<QmlBatteryAlert> window;
+        QQuickItem *root = nullptr;
+    };
+    static std::unique_ptr<Dashboard> loadDashboard();
+    static std::unique_ptr<Alert> loadAlert();
+
+    std::unique_ptr<IsolatedSettings> m_settings;
+};
+
+std::unique_ptr<TestDocuments::Dashboard> TestDocuments::loadDashboard()
+{
+    auto dashboard = std::make_unique<Dashboard>();
+    dashboard->battery->setLevels(3, 74, 6);
+    dashboard->window
+        = std::make_unique<RecordingDashboard>(std::make_shared<QmlBatteryDashboardModel>(), dashboard->battery);
+    dashboard->window->load();
+    dashboard->root = dashboard->window->rootItem();
+    return dashboard;
+}
+
+std::unique_ptr<TestDocuments::Alert> TestDocuments::loadAlert()
+{
+    auto alert = std::make_unique<Alert>();
+    alert->battery->setLevels(30, 30, 30);
+    alert->window = std::make_unique<QmlBatteryAlert>(std::make_shared<QmlBatteryAlertModel>(), alert->battery);
+    alert->window->load();
+    alert->root = alert->window->rootItem();
+    return alert;
+}
+
+void TestDocuments::initTestCase()
+{
+    m_settings = std::make_unique<IsolatedSettings>();
+    QVERIFY(m_settings->isValid());
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+}
+
+void TestDocuments::init()
+{
+    IsolatedSettings::restoreDefaults();
+}
+
+void TestDocuments::resourceEntries_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<bool>("compressed");
+
+    // Nothing in the test registers the tree: it is there before main runs.
+    QTest::newRow("alert document") << ":/oxa/Resources/main/AlertOverlay.qml" << QSize() << false;
+    QTest::newRow("dashboard document") << ":/oxa/Resources/main/DashboardOverlay.qml" << QSize() << true;
+    QTest::newRow("alert battery") << ":/oxa/Resources/AlertBattery.png" << QSize(1043, 537) << false;
+    QTest::newRow("internal silhouette") << ":/oxa/Resources/InternalBatteryIconBackground.svg" << QSize() << false;
+    QTest::newRow("external silhouette") << ":/oxa/Resources/ExternalBatteryIconBackground.svg" << QSize() << false;
+    QTest::newRow("internal raster") << ":/oxa/Resources/InternalBatteryIconBackground.png" << QSize(638, 866) << false;
+    QTest::newRow("external raster") << ":/oxa/Resources/ExternalBatteryIconBackground.png" << QSize(413, 460) << false;
+    QTest::newRow("alert fill") << ":/oxa/Resources/AlertBatteryFill.png" << QSize(646, 237) << false;
+    QTest::newRow("battery critical") << ":/oxa/Resources/battery_critical.png" << QSize(200, 100) << false;
+    QTest::newRow("bolt raster") << ":/oxa/Resources/LightningBolt.png" << QSize(300, 300) << false;
+    QTest::newRow("bolt vector") << ":/oxa/Resources/LightningBolt.svg" << QSize() << false;
+}
+
+void TestDocuments::resourceEntries()
+{
+    QFETCH(QString, path);
+    QFETCH(QSize, pixels);
+    QFETCH(bool, compressed);
+
+    QResource resource(path);
+    QVERIFY2(resource.isValid(), qPrintable(path));
+    QCOMPARE(resource.compressionAlgorithm(), compressed ? QResource::ZlibCompression : QResource::NoCompression);
+
+    if (pixels.isValid()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray header = file.read(26);
+        QVERIFY(header.startsWith("\x89PNG"));
+        QCOMPARE(int(quint8(header[24])), 8); // bits per channel
+        QCOMPARE(int(quint8(header[25])), 6); // RGBA
+        QCOMPARE(QImage(path).size(), pixels);
+    }
+}
+
+void TestDocuments::silhouettesAreSingleEvenOddPaths_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("viewBox");
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<QString>("fill");
+
+    QTest::newRow("internal") << ":/oxa/Resources/InternalBatteryIconBackground.svg"
+                              << "0 0 152.83 207.7"
+                              << "path"
+                              << "#FFFFFF";
+    QTest::newRow("external") << ":/oxa/Resources/ExternalBatteryIconBackground.svg"
+                              << "0 0 99 110.37"
+                              << "path"
+                              << "#FFFFFF";
+    QTest::newRow("bolt") << ":/oxa/Resources/LightningBolt.svg"
+                          << "0 0 35 56"
+                          << "polygon"
+                          << "#00c4ff";
+}
+
+void TestDocuments::silhouettesAreSingleEvenOddPaths()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, viewBox);
+    QFETCH(QString, shape);
+    QFETCH(QString, fill);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QDomDocument svg;
+    QVERIFY(svg.setContent(&file));
+    const QDomElement root = svg.documentElement();
+    QCOMPARE(root.attribute(QStringLiteral("viewBox")), viewBox);
+
+    int shapes = 0;
+    for (QDomElement child = root.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        ++shapes;
+        QCOMPARE(child.tagName(), shape);
+        QCOMPARE(child.attribute(QStringLiteral("fill")), fill);
+        if (shape == QLatin1String("path")) {
+            QCOMPARE(child.attribute(QStringLiteral("fill-rule")), QStringLiteral("evenodd"));
+            // One outline: a second subpath would punch a hole into the gauge.
+            QCOMPARE(child.attribute(QStringLiteral("d")).count(QLatin1Char('M')), 1);
+        }
+    }
+    QCOMPARE(shapes, 1);
+}
+
+void TestDocuments::alertPictureLeavesTheBarAreaClear()
+{
+    const QImage picture
+        = QImage(QStringLiteral(":/oxa/Resources/AlertBattery.png")).convertToFormat(QImage::Format_ARGB32);
+    const QRgb navy = qRgb(0x04, 0x19, 0x28);
+    const QRgb steel = qRgb(0x43, 0x7f, 0x9d);
+
+    // The bar is drawn into this area and must show through untouched.
+    for (int y = 150; y < 387; ++y) {
+        for (int x = 150; x < 793; ++x)
+            QVERIFY2(qAlpha(picture.pixel(x, y)) == 0, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    }
+    QCOMPARE(qAlpha(picture.pixel(478, 268)), 0);
+
+    const struct
+    {
+        int x, y;
+        QRgb colour;
+    } samples[] = {
+        {8, 268, steel}, // outer outline, left
+        {475, 8, steel}, // outer outline, top
+        {40, 268, navy}, // body
+        {83, 268, steel}, // inner ring, left
+        {873, 268, steel}, // inner ring, right
+        {910, 268, navy}, // body, right of the ring
+        {942, 268, steel}, // outline between body and nub
+        {1035, 268, steel}, // nub outline
+        {990, 268, navy}, // nub body
+    };
+    for (const auto &sample : samples) {
+        const QRgb pixel = picture.pixel(sample.x, sample.y);
+        QVERIFY2(pixel == (sample.colour | 0xff000000u),
+            qPrintable(QStringLiteral("%1,%2 is %3").arg(sample.x).arg(sample.y).arg(pixel, 8, 16)));
+    }
+    // Outside the battery's outline: the corners and beside the nub.
+    for (const QPoint &outside : {QPoint(0, 0), QPoint(3, 533), QPoint(1000, 100), QPoint(1040, 400), QPoint(955, 20)})
+        QCOMPARE(qAlpha(picture.pixel(outside)), 0);
+}
+
+void TestDocuments::qmllintFindsNothing_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::newRow("dashboard") << QStringLiteral(VOLTARO_SOURCE_DIR "/src/Resources/main/DashboardOverlay.qml");
+    QTest::newRow("alert") << QStringLiteral(VOLTARO_SOURCE_DIR "/src/Resources/main/AlertOverlay.qml");
+}
+
+void TestDocuments::qmllintFindsNothing()
+{
+    QFETCH(QString, document);
+    const QString qmllint = QStringLiteral(VOLTARO_QMLLINT);
+    if (qmllint.isEmpty())
+        QSKIP("qmllint is not installed");
+
+    QProcess lint;
+    lint.setProcessChannelMode(QProcess::MergedChannels);
+    lint.start(qmllint, {document});
+    QVERIFY(lint.waitForFinished(30000));
+    const QByteArray output = lint.readAll();
+    QVERIFY2(lint.exitCode() == 0 && output.trimmed().isEmpty(), output.constData());
+}
+
+void TestDocuments::documentsLoadAndRunWithoutWarnings_data()
+{
+    QTest::addColumn<bool>("dashboard");
+    QTest::newRow("dashboard") << true;
+    QTest::newRow("alert") << false;
+}
+
+void TestDocuments::documentsLoadAndRunWithoutWarnings()
+{
+    QFETCH(bool, dashboard);
+
+    MessageCatcher catcher;
+    std::unique_ptr<Dashboard> dashboardPanel;
+    std::unique_ptr<Alert> alertPanel;
+    QQuickWindow *window = nullptr;
+    if (dashboard) {
+        dashboardPanel = loadDashboard();
+        window = dashboardPanel->window.get();
+    } else {
+        alertPanel = loadAlert();
+        window = alertPanel->window.get();
+    }
+    QVERIFY(window);
+
+    // Let the polls reach the document a few times: handlers run then.
+    QSignalSpy polls(window, dashboard ? SIGNAL(newBatteryLevels(int, int, int, int)) : SIGNAL(newBatteryLevel(int)));
+    QTRY_VERIFY(polls.count() >= 3);
+    dashboardPanel.reset();
+    alertPanel.reset();
+
+    QVERIFY2(catcher.warnings().isEmpty(), qPrintable(catcher.warnings().join(QLatin1Char('\n'))));
+}
+
+void TestDocuments::percentToColor_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QString>("colour");
+
+    QTest::newRow("0") << 0 << "red";
+    QTest::newRow("39") << 39 << "red";
+    QTest::newRow("40") << 40 << "orange";
+    QTest::newRow("59") << 59 << "orange";
+    QTest::newRow("60") << 60 << "yellow";
+    QTest::newRow("79") << 79 << "yellow";
+    QTest::newRow("80") << 80 << "green";
+    QTest::newRow("100") << 100 << "green";
+}
+
+void TestDocuments::percentToColor()
+{
+    QFETCH(int, percent);
+    QFETCH(QString, colour);
+
+    // Both panels must agree on what a level looks like.
+    std::unique_ptr<Dashboard> dashboard = loadDashboard();
+    std::unique_ptr<Alert> alert = loadAlert();
+    for (QQuickItem *root : {dashboard->root, alert->root}) {
+        QVariant result;
+        QVERIFY(QMetaObject::invokeMethod(
+            root, "percentToColor", Q_RETURN_ARG(QVariant, result), Q_ARG(QVariant, percent)));
+        QCOMPARE(result.toString(), colour);
+    }
+}
+
+void TestDocuments::timeSecondsToString_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("2 h 34 min") << 9240 << "2hrs 34min";
+    QTest::newRow("unknown") << -1 << "-1hrs -1min";
+    QTest::newRow("zero") << 0 << "0hrs 0min";
+    QTest::newRow("seconds are dropped") << 3599 << "0hrs 59min";
+    QTest::newRow("one hour") << 3600 << "1hrs 0min";
+}
+
+void TestDocuments::timeSecondsToString()
+{
+    QFETCH(int, seconds);
+    QFETCH(QString, text);
+
+    std::unique_ptr<Dashboard> dashboard = loadDashboard();
+    QVariant result;
+    QVERIFY(QMetaObject::invokeMethod(
+        dashboard->root, "timeSecondsToString", Q_RETURN_ARG(QVariant, result), Q_ARG(QVariant, seconds)));
+    QCOMPARE(result.toString(), text);
+}
+
+void TestDocuments::dashboardStartsFromTheSettings_data()
+{
+    QTest::addColumn<QString>("storedWarning");
+    QTest::addColumn<QString>("storedCritical");
+    QTest::addColumn<QString>("storedHUD");
+    QTest::addColumn<double>("warning");
+    QTest::addColumn<double>("critical");
+    QTest::addColumn<bool>("hud");
+
+    QTest::newRow("defaults") << "40"
+                              << "20"
+                              << "true" << 40.0 << 20.0 << true;
+    QTest::newRow("changed") << "55"
+                             << "35"
+                             << "false" << 55.0 << 35.0 << false;
+    // Values outside the slider range are pulled to its nearest end.
+    QTest::newRow("out of range") << "75"
+                                  << "3"
+                                  << "true" << 60.0 << 10.0 << true;
+}
+
+void TestDocuments::dashboardStartsFromTheSettings()
+{
+    QFETCH(QString, storedWarning);
+    QFETCH(QString, storedCritical);
+    QFETCH(QString, storedHUD);
+    QFETCH(double, warning);
+    QFETCH(double, critical);
+    QFETCH(bool, hud);
+
+    {
+        std::shared_ptr<IOxaSettings> settings = openSettings();
+        settings->setValue(QStringLiteral("Alerts/Battery/WarningThreshold"), storedWarning);
+        settings->setValue(QStringLiteral("Alerts/Battery/CriticalThreshold"), storedCritical);
+        settings->setValue(QStringLiteral("Alerts/Battery/EnableHUD"), storedHUD);
+    }
+    std::unique_ptr<Dashboard> dashboard = loadDashboard();
+
+    QObject *warningSlider = dashboard->item("warningSlider");
+    QObject *criticalSlider = dashboard->item("criticalSlider");
+    for (QObject *slider : {warningSlider, criticalSlider}) {
+        QCOMPARE(slider->property("from").toDouble(), 10.0);
+        QCOMPARE(slider->property("to").toDouble(), 60.0);
+        QCOMPARE(slider->property("stepSize").toDouble(), 5.0);
+        QCOMPARE(slider->property("live").toBool(), true);
+    }
+    QCOMPARE(warningSlider->property("value").toDouble(), warning);
+    QCOMPARE(criticalSlider->property("value").toDouble(), critical);
+    QCOMPARE(dashboard->item("warningValueLabel")->property("text").toString(), QStringLiteral("%1%").arg(warning));
+    QCOMPARE(dashboard->item("criticalValueLabel")->property("text").toString(), QStringLiteral("%1%").arg(critical));
+    QCOMPARE(dashboard->item("hudSwitch")->property("checked").toBool(), hud);
+    QCOMPARE(dashboard->item("versionText")->property("text").toString(), QStringLiteral("1.0.0.4"));
+
+    // Until the first poll arrives the gauges show these.
+    QCOMPARE(dashboard->root->property("leftBatteryPercent").toInt(), 3);
+    QCOMPARE(dashboard->root->property("midBatteryPercent").toInt(), 74);
+    QCOMPARE(dashboard->root->property("rightBatteryPercent").toInt(), 6);
+    QVERIFY(dashboard->window->calls.isEmpty());
+}
+
+void TestDocuments::dashboardShowsNewBatteryLevels()
+{
+    std::unique_ptr<Dashboard> dashboard = loadDashboard();
+    dashboard->battery->setLevels(12, 95, 0, 9240);
+    QSignalSpy polls(dashboard->window.get(), &QmlBatteryDashboard::newBatteryLevels);
+    QVERIFY(polls.wait(1000));
+
+    QCOMPARE(dashboard->root->property("leftBatteryPercent").toInt(), 12);
+    QCOMPARE(dashboard->root->property("midBatteryPercent").toInt(), 95);
+    QCOMPARE(dashboard->root->property("rightBatteryPercent").toInt(), 0);
+    QCOMPARE(dashboard->item("leftLabel")->property("text").toString(), QStringLiteral("LEFT: 12%"));
+    QCOMPARE(dashboard->item("centerLabel")->property("text").toString(), QStringLiteral("INTERNAL: 95%"));
+    QCOMPARE(dashboard->item("rightLabel")->property("text").toString(), QStringLiteral("RIGHT: 0%"));
+    QObject *remaining = dashboard->item("remainingTimeValue");
+    QCOMPARE(remaining->property("text").toString(), QStringLiteral("2hrs 34min"));
+    QCOMPARE(remaining->property("visible").toBool(), false);
+}
+
+void TestDocuments::dashboardFollowsUpdateSettingsWithoutReporting()
+{
+    std::unique_ptr<Dashboard> dashboard = loadDashboard();
+    emit dashboard->window->updateSettings(45.0, 25.0, false);
+
+    QCOMPARE(dashboard->item("criticalSlider")->property("value").toDouble(), 25.0);
+    QCOMPARE(dashboard->item("warningSlider")->property("value").toDouble(), 45.0);
+    QCOMPARE(dashboard->item("hudSwitch")->property("checked").toBool(), false);
+    QVERIFY(dashboard->window->calls.isEmpty());
+    QCOMPARE(dashboard->window->currentWarningThreshold(), 40.0f);
+    QCOMPARE(dashboard->window->currentEnableHUD(), true);
+}
+
+void TestDocuments::alertShowsNewBatteryLevel()
+{
+    std::unique_ptr<Alert> alert = loadAlert();
+    QCOMPARE(alert->root->property("lowestBatteryPercent").toInt(), 30);
+
+    alert->battery->setLevels(55, 90, 80);
+    QTRY_COMPARE(alert->root->property("lowestBatteryPercent").toInt(), 55);
+    auto *bar = alert->root->findChild<QQuickItem *>(QStringLiteral("alertLevel"));
+    QVERIFY(bar);
+    QCOMPARE(bar->width(), 643 * 0.55);
+    QCOMPARE(bar->height(), 237.0);
+}
+
+QTEST_MAIN(TestDocuments)
+#include "tst_documents.moc"

@@ -1,0 +1,277 @@
+#include "fakes/FakeBatteryModel.h"
+#include "fakes/IsolatedSettings.h"
+#include "qml/QmlBatteryDashboard.h"
+#include "qml/QmlBatteryDashboardModel.h"
+
+#include <QElapsedTimer>
+#include <QMetaMethod>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+Q_DECLARE_METATYPE(BatteryLevels)
+
+class TestQmlBatteryDashboard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void windowModel();
+    void metaObjectOrder_data();
+    void metaObjectOrder();
+    void metaObjectHasNothingElse();
+
+    void pollEmitsEveryTwentyMilliseconds();
+    void newBatteryLevelsPutsCenterBeforeRight_data();
+    void newBatteryLevelsPutsCenterBeforeRight();
+
+    void currentValuesReadTheSettings();
+    void slotsWriteTheirKeys_data();
+    void slotsWriteTheirKeys();
+    void resetRestoresStoredDefaults_data();
+    void resetRestoresStoredDefaults();
+
+private:
+    std::unique_ptr<IsolatedSettings> m_settings;
+    std::shared_ptr<FakeBatteryModel> m_battery;
+    std::unique_ptr<QmlBatteryDashboard> m_window;
+};
+
+void TestQmlBatteryDashboard::initTestCase()
+{
+    m_settings = std::make_unique<IsolatedSettings>();
+    QVERIFY(m_settings->isValid());
+}
+
+void TestQmlBatteryDashboard::init()
+{
+    m_window.reset();
+    IsolatedSettings::restoreDefaults();
+    m_battery = std::make_shared<FakeBatteryModel>();
+    m_window = std::make_unique<QmlBatteryDashboard>(std::make_shared<QmlBatteryDashboardModel>(), m_battery);
+}
+
+void TestQmlBatteryDashboard::windowModel()
+{
+    const QmlWindowSettings settings = QmlBatteryDashboardModel().windowSettings();
+    QCOMPARE(settings.width, 1920);
+    QCOMPARE(settings.height, 945);
+    QCOMPARE(settings.url, std::string("qrc:///oxa/Resources/main/DashboardOverlay.qml"));
+    QCOMPARE(settings.contextName, std::string("batteryDashboardWindow"));
+}
+
+void TestQmlBatteryDashboard::metaObjectOrder_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<QByteArray>("parameterNames");
+    QTest::addColumn<QByteArray>("returnType");
+
+    const int signal = QMetaMethod::Signal;
+    const int slot = QMetaMethod::Slot;
+    QTest::newRow("0") << 0 << signal << QByteArray("newBatteryLevels(int,int,int,int)")
+                       << QByteArray("left,center,right,remainingTimeSeconds") << QByteArray("void");
+    QTest::newRow("1") << 1 << signal << QByteArray("updateSettings(double,double,bool)")
+                       << QByteArray("warning,critical,hud") << QByteArray("void");
+    QTest::newRow("2") << 2 << slot << QByteArray("resetButtonPressed()") << QByteArray() << QByteArray("void");
+    QTest::newRow("3") << 3 << slot << QByteArray("enableHUDPressed(bool)") << QByteArray("value")
+                       << QByteArray("void");
+    QTest::newRow("4") << 4 << slot << QByteArray("warningSliderMoved(double)") << QByteArray("value")
+                       << QByteArray("void");
+    QTest::newRow("5") << 5 << slot << QByteArray("criticalSliderMoved(double)") << QByteArray("value")
+                       << QByteArray("void");
+    QTest::newRow("6") << 6 << slot << QByteArray("currentWarningThreshold()") << QByteArray() << QByteArray("float");
+    QTest::newRow("7") << 7 << slot << QByteArray("currentCriticalThreshold()") << QByteArray() << QByteArray("float");
+    QTest::newRow("8") << 8 << slot << QByteArray("currentEnableHUD()") << QByteArray() << QByteArray("bool");
+    QTest::newRow("9") << 9 << slot << QByteArray("currentSlidersMin()") << QByteArray() << QByteArray("int");
+    QTest::newRow("10") << 10 << slot << QByteArray("currentSlidersMax()") << QByteArray() << QByteArray("int");
+    QTest::newRow("11") << 11 << slot << QByteArray("currentSlidersStep()") << QByteArray() << QByteArray("int");
+    QTest::newRow("12") << 12 << slot << QByteArray("currentVersion()") << QByteArray() << QByteArray("QString");
+}
+
+void TestQmlBatteryDashboard::metaObjectOrder()
+{
+    QFETCH(int, index);
+    QFETCH(int, kind);
+    QFETCH(QByteArray, signature);
+    QFETCH(QByteArray, parameterNames);
+    QFETCH(QByteArray, returnType);
+
+    const QMetaObject &meta = QmlBatteryDashboard::staticMetaObject;
+    const QMetaMethod method = meta.method(meta.methodOffset() + index);
+    QCOMPARE(method.methodSignature(), signature);
+    QCOMPARE(int(method.methodType()), kind);
+    QCOMPARE(method.access(), QMetaMethod::Public);
+    QCOMPARE(method.parameterNames().join(','), parameterNames);
+    QCOMPARE(QByteArray(method.typeName()), returnType);
+}
+
+void TestQmlBatteryDashboard::metaObjectHasNothingElse()
+{
+    const QMetaObject &meta = QmlBatteryDashboard::staticMetaObject;
+    QCOMPARE(meta.superClass(), &QQuickWindow::staticMetaObject);
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), 13);
+    QCOMPARE(meta.propertyCount() - meta.propertyOffset(), 0);
+}
+
+void TestQmlBatteryDashboard::pollEmitsEveryTwentyMilliseconds()
+{
+    m_battery->setLevels(50, 60, 70);
+    QElapsedTimer clock;
+    QVector<qint64> stamps;
+    connect(m_window.get(), &QmlBatteryDashboard::newBatteryLevels, this, [&] { stamps << clock.elapsed(); });
+    clock.start();
+
+    // Unchanged levels are sent on every tick as well.
+    QTRY_VERIFY_WITH_TIMEOUT(stamps.size() >= 11, 5000);
+    QVector<qint64> gaps;
+    for (int i = 1; i < stamps.size(); ++i)
+        gaps << stamps[i] - stamps[i - 1];
+    std::sort(gaps.begin(), gaps.end());
+    const qint64 median = gaps[gaps.size() / 2];
+    QVERIFY2(median >= 18 && median <= 30, qPrintable(QStringLiteral("median gap %1 ms").arg(median)));
+    QCOMPARE(m_battery->readCount(), stamps.size());
+}
+
+void TestQmlBatteryDashboard::newBatteryLevelsPutsCenterBeforeRight_data()
+{
+    QTest::addColumn<BatteryLevels>("levels");
+    QTest::addColumn<QVariantList>("arguments");
+
+    BatteryLevels levels;
+    levels.left = 12;
+    levels.right = 80;
+    levels.center = 95;
+    levels.aggregate = 33;
+    levels.remainingTimeSeconds = -1;
+    QTest::newRow("left 12, right 80, center 95") << levels << QVariantList({12, 95, 80, -1});
+    levels = BatteryLevels();
+    levels.left = 0;
+    levels.right = 1;
+    levels.center = 100;
+    levels.aggregate = 50;
+    levels.remainingTimeSeconds = 9240;
+    QTest::newRow("remaining time passed on") << levels << QVariantList({0, 100, 1, 9240});
+}
+
+void TestQmlBatteryDashboard::newBatteryLevelsPutsCenterBeforeRight()
+{
+    QFETCH(BatteryLevels, levels);
+    QFETCH(QVariantList, arguments);
+
+    m_battery->setLevels(levels.left, levels.center, levels.right, levels.remainingTimeSeconds);
+    QSignalSpy spy(m_window.get(), &QmlBatteryDashboard::newBatteryLevels);
+    QVERIFY(spy.wait(1000));
+    QCOMPARE(spy.first(), arguments);
+}
+
+void TestQmlBatteryDashboard::currentValuesReadTheSettings()
+{
+    QCOMPARE(m_window->currentWarningThreshold(), 40.0f);
+    QCOMPARE(m_window->currentCriticalThreshold(), 20.0f);
+    QCOMPARE(m_window->currentEnableHUD(), true);
+    QCOMPARE(m_window->currentSlidersMin(), 10);
+    QCOMPARE(m_window->currentSlidersMax(), 60);
+    QCOMPARE(m_window->currentSlidersStep(), 5);
+    QCOMPARE(m_window->currentVersion(), QStringLiteral("1.0.0.4"));
+
+    // A key that is missing from an existing file reads as nothing, not as its default.
+    openSettings()->remove(QStringLiteral("Alerts/Battery/CriticalThreshold"));
+    QCOMPARE(m_window->currentCriticalThreshold(), 0.0f);
+}
+
+void TestQmlBatteryDashboard::slotsWriteTheirKeys_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<QVariant>("argument");
+    QTest::addColumn<QString>("key");
+
+    QTest::newRow("warning 35") << "warningSliderMoved" << QVariant(35.0) << "Alerts/Battery/WarningThreshold";
+    QTest::newRow("warning with a fraction")
+        << "warningSliderMoved" << QVariant(37.5) << "Alerts/Battery/WarningThreshold";
+    // The order of the thresholds is the document's business, not the window's.
+    QTest::newRow("critical 45 above warning 40")
+        << "criticalSliderMoved" << QVariant(45.0) << "Alerts/Battery/CriticalThreshold";
+    // Nor is the slider range.
+    QTest::newRow("critical 3, off the slider")
+        << "criticalSliderMoved" << QVariant(3.0) << "Alerts/Battery/CriticalThreshold";
+    QTest::newRow("HUD off") << "enableHUDPressed" << QVariant(false) << "Alerts/Battery/EnableHUD";
+}
+
+void TestQmlBatteryDashboard::slotsWriteTheirKeys()
+{
+    QFETCH(QString, slot);
+    QFETCH(QVariant, argument);
+    QFETCH(QString, key);
+
+    QSignalSpy updates(m_window.get(), &QmlBatteryDashboard::updateSettings);
+    QVariant readBack;
+    if (slot == QLatin1String("warningSliderMoved")) {
+        m_window->warningSliderMoved(argument.toDouble());
+        readBack = double(m_window->currentWarningThreshold());
+    } else if (slot == QLatin1String("criticalSliderMoved")) {
+        m_window->criticalSliderMoved(argument.toDouble());
+        readBack = double(m_window->currentCriticalThreshold());
+    } else {
+        m_window->enableHUDPressed(argument.toBool());
+        readBack = m_window->currentEnableHUD();
+    }
+    QCOMPARE(readBack, argument);
+
+    // What the alert side will read: the file itself.
+    const QVariant onDisk = IsolatedSettings::valueOnDisk(key);
+    if (argument.type() == QVariant::Bool)
+        QCOMPARE(onDisk.toBool(), argument.toBool());
+    else
+        QCOMPARE(onDisk.toDouble(), argument.toDouble());
+    QCOMPARE(updates.count(), 0);
+}
+
+void TestQmlBatteryDashboard::resetRestoresStoredDefaults_data()
+{
+    QTest::addColumn<QString>("warningDefault");
+    QTest::addColumn<QString>("criticalDefault");
+    QTest::addColumn<double>("warning");
+    QTest::addColumn<double>("critical");
+
+    QTest::newRow("shipped defaults") << QString() << QString() << 40.0 << 20.0;
+    QTest::newRow("changed defaults 50 and 15") << "50"
+                                                << "15" << 50.0 << 15.0;
+}
+
+void TestQmlBatteryDashboard::resetRestoresStoredDefaults()
+{
+    QFETCH(QString, warningDefault);
+    QFETCH(QString, criticalDefault);
+    QFETCH(double, warning);
+    QFETCH(double, critical);
+
+    if (!warningDefault.isEmpty()) {
+        std::shared_ptr<IOxaSettings> settings = openSettings();
+        settings->setValue(QStringLiteral("Alerts/Battery/WarningThresholdDefault"), warningDefault);
+        settings->setValue(QStringLiteral("Alerts/Battery/CriticalThresholdDefault"), criticalDefault);
+    }
+    m_window->warningSliderMoved(55.0);
+    m_window->criticalSliderMoved(30.0);
+    m_window->enableHUDPressed(false);
+
+    QSignalSpy updates(m_window.get(), &QmlBatteryDashboard::updateSettings);
+    m_window->resetButtonPressed();
+
+    QCOMPARE(updates.count(), 1);
+    QCOMPARE(updates.first(), QVariantList({warning, critical, true}));
+    QCOMPARE(m_window->currentWarningThreshold(), float(warning));
+    QCOMPARE(m_window->currentCriticalThreshold(), float(critical));
+    QCOMPARE(m_window->currentEnableHUD(), true);
+    QCOMPARE(IsolatedSettings::valueOnDisk(QStringLiteral("Alerts/Battery/WarningThreshold")).toDouble(), warning);
+    QCOMPARE(IsolatedSettings::valueOnDisk(QStringLiteral("Alerts/Battery/CriticalThreshold")).toDouble(), critical);
+    QCOMPARE(IsolatedSettings::valueOnDisk(QStringLiteral("Alerts/Battery/EnableHUD")).toBool(), true);
+}
+
+QTEST_MAIN(TestQmlBatteryDashboard)
+#include "tst_qmlbatterydashboard.moc"
