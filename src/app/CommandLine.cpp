@@ -2,6 +2,9 @@
 
 #include "app/SingleInstance.h"
 #include "battery/WinRTBatteryModel.h"
+#include "feature/BatteryDashboardModel.h"
+#include "feature/BatteryMonitorFeature.h"
+#include "feature/BatteryOverlayModel.h"
 #include "openvr/ApplicationIdentity.h"
 #include "openvr/OpenVR_System.h"
 #include "settings/Settings.h"
@@ -27,8 +30,8 @@ std::shared_ptr<IBatteryModel> createBatterySource(std::shared_ptr<IBatteryPlatf
 std::shared_ptr<IOverlayFeature> createFeatureFromCommandLine()
 {
     QCommandLineParser parser;
-    const QCommandLineOption uninstallOption(QStringLiteral("uninstall"),
-                                             QStringLiteral("Remove Manifest file from SteamVR"));
+    const QCommandLineOption uninstallOption(
+        QStringLiteral("uninstall"), QStringLiteral("Remove Manifest file from SteamVR"));
     const QCommandLineOption installOption(QStringLiteral("install"), QStringLiteral("Add Manifest file to SteamVR"));
     parser.addOption(uninstallOption);
     parser.addOption(installOption);
@@ -47,13 +50,13 @@ std::shared_ptr<IOverlayFeature> createFeatureFromCommandLine()
 
     if (parser.isSet(installOption)) {
         OpenVR_System::instance().init(vr::VRApplication_Utility, ApplicationIdentity::manifestFileName,
-                                       ApplicationIdentity::applicationKey, false);
+            ApplicationIdentity::applicationKey, false);
         std::exit(0);
     }
 
     if (parser.isSet(uninstallOption)) {
         OpenVR_System::instance().init(vr::VRApplication_Utility, ApplicationIdentity::manifestFileName,
-                                       ApplicationIdentity::applicationKey, false);
+            ApplicationIdentity::applicationKey, false);
         OpenVR_System::instance().uninstall();
         std::exit(0);
     }
@@ -67,5 +70,7 @@ std::shared_ptr<IOverlayFeature> createFeatureFromCommandLine()
     if (!batteryModel)
         std::exit(-1);
 
-    return {};
+    std::shared_ptr<IOverlayModel> alertModel = std::make_shared<BatteryOverlayModel>(batteryModel);
+    std::shared_ptr<IOverlayModel> dashboardModel = std::make_shared<BatteryDashboardModel>();
+    return std::make_shared<BatteryMonitorFeature>(batteryModel, alertModel, dashboardModel);
 }
