@@ -8,8 +8,7 @@ class FakeBatteryModel : public IBatteryModel
 public:
     explicit FakeBatteryModel(BatteryLevels levels = {})
         : m_levels(levels)
-    {
-    }
+    { }
 
     BatteryLevels currentLevels() override
     {

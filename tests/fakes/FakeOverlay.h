@@ -9,7 +9,9 @@
 
 // A VR overlay that records what it is told, as readable call texts, and
 // serves mouse events from a queue the test fills.
-class FakeOverlay : public IInputSource, public IVRRenderer
+class FakeOverlay
+    : public IInputSource
+    , public IVRRenderer
 {
 public:
     bool pollEvent(OverlayMouseEvent &event) override

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes/TestEnvironment.h"
 #include "settings/OxaSettingsFromFile.h"
 #include "settings/Settings.h"
 
@@ -17,15 +18,12 @@ class IsolatedSettings
 public:
     IsolatedSettings()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        qputenv("HOME", m_home.path().toLocal8Bit());
-        QCoreApplication::setOrganizationName(QStringLiteral("Tarvix"));
-        QCoreApplication::setApplicationName(QStringLiteral("Voltaro"));
+        TestEnvironment::setProgramIdentity();
         if (!openSettings())
             createSettingsFactory();
     }
 
-    bool isValid() const { return m_home.isValid() && filePath().startsWith(m_home.path()); }
+    bool isValid() const { return filePath().startsWith(m_environment.home()); }
 
     static QString filePath() { return OxaSettingsFromFile::filePath(); }
 
@@ -63,5 +61,5 @@ public:
     }
 
 private:
-    QTemporaryDir m_home;
+    TestEnvironment m_environment;
 };

@@ -40,6 +40,22 @@ public:
 
     QStringList warnings() const { return messages(QtWarningMsg) + messages(QtCriticalMsg); }
 
+    // Every message, whatever its level, in order.
+    QStringList lines() const
+    {
+        QMutexLocker lock(&m_mutex);
+        QStringList result;
+        for (const auto &entry : m_messages)
+            result.append(entry.second);
+        return result;
+    }
+    bool contains(const QString &line) const { return lines().contains(line); }
+    void clear()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_messages.clear();
+    }
+
 private:
     static MessageCatcher *&current()
     {

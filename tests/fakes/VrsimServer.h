@@ -22,7 +22,7 @@ public:
         for (const char *sub : {"state", "config", "data", "runtime"})
             QDir(root).mkpath(QString::fromLatin1(sub));
         QFile::setPermissions(root + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
         m_env = QProcessEnvironment::systemEnvironment();
         m_env.insert(QStringLiteral("HOME"), root);
@@ -34,9 +34,9 @@ public:
         m_server.setProcessEnvironment(m_env);
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(binary(QStringLiteral("vrsim")),
-                       QStringList{QStringLiteral("serve"), QStringLiteral("--headless"), QStringLiteral("--state"),
-                                   root + QStringLiteral("/state")}
-                           + serveArguments);
+            QStringList {QStringLiteral("serve"), QStringLiteral("--headless"), QStringLiteral("--state"),
+                root + QStringLiteral("/state")}
+                + serveArguments);
         m_started = m_server.waitForStarted(5000) && waitUntilReady();
     }
 
@@ -72,7 +72,7 @@ public:
 
     // Runs any program with this server's environment (plus `extra`).
     Result run(const QString &program, const QStringList &arguments, int timeoutMs = 20000,
-               const QProcessEnvironment &extra = {}) const
+        const QProcessEnvironment &extra = {}) const
     {
         QProcess process;
         QProcessEnvironment env = m_env;

@@ -1,5 +1,5 @@
 #include "fakes/FakeOpenVR.h"
-#include "fakes/LogCapture.h"
+#include "fakes/MessageCatcher.h"
 #include "openvr/OpenVR_Dashboard.h"
 
 #include <QDir>
@@ -59,7 +59,7 @@ void tst_DashboardOverlay::thumbnailPath()
     QFETCH(QString, setting);
     QFETCH(QString, expected);
 
-    LogCapture log;
+    MessageCatcher log;
     OpenVR_Dashboard dashboard("Battery", "oxaDashboard", setting.toStdString());
     QVERIFY(log.contains(QStringLiteral("BatteryIcon: \"%1\"").arg(expected)));
     QVERIFY(!expected.contains(QLatin1Char('\\')));
@@ -76,10 +76,10 @@ void tst_DashboardOverlay::everyStepRunsAfterAFailure()
     FakeOpenVR &fake = FakeOpenVR::instance();
     fake.failNext.insert(QStringLiteral("CreateDashboardOverlay"), vr::VROverlayError_KeyInUse);
     fake.failNext.insert(QStringLiteral("SetOverlayInputMethod"), vr::VROverlayError_InvalidHandle);
-    LogCapture log;
+    MessageCatcher log;
     OpenVR_Dashboard dashboard("Battery", "oxaDashboard", "Resources/missing.png");
 
-    QCOMPARE(log.lines(QtCriticalMsg),
+    QCOMPARE(log.messages(QtCriticalMsg),
         (QStringList {
             QStringLiteral("Error ( 17 ) creating dashboard overlay, name: Battery"),
             QStringLiteral("Error ( 11 ) setting overlay input method, name: Battery"),

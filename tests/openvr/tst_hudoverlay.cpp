@@ -1,5 +1,5 @@
 #include "fakes/FakeOpenVR.h"
-#include "fakes/LogCapture.h"
+#include "fakes/MessageCatcher.h"
 #include "openvr/OpenVR_Overlay.h"
 
 #include <QtTest>
@@ -133,11 +133,11 @@ void tst_HudOverlay::oneTransformPerDisplayFrame()
     overlay.setVisible(false); // the test drives the frames itself
     overlay.setPlacement(0.5f, 0.5f, 0.3f, 0.0f);
 
-    LogCapture log;
+    MessageCatcher log;
     fake.frameCounter = 10;
     overlay.onFrame();
     QCOMPARE(state()->transformsSet, 1);
-    QCOMPARE(log.lines(QtDebugMsg), QStringList {QStringLiteral("Skipped 9 Frames")});
+    QCOMPARE(log.messages(QtDebugMsg), QStringList {QStringLiteral("Skipped 9 Frames")});
     QCOMPARE(state()->transform.m[2][3], -0.3f);
 
     // A second tick within the same display frame hands nothing over.
@@ -153,16 +153,16 @@ void tst_HudOverlay::oneTransformPerDisplayFrame()
     fake.frameCounter = 14;
     overlay.onFrame();
     QCOMPARE(state()->transformsSet, 3);
-    QCOMPARE(log.lines(QtDebugMsg), QStringList {QStringLiteral("Skipped 2 Frames")});
+    QCOMPARE(log.messages(QtDebugMsg), QStringList {QStringLiteral("Skipped 2 Frames")});
 }
 
 void tst_HudOverlay::creationFailure()
 {
     FakeOpenVR::instance().failNext.insert(QStringLiteral("CreateOverlay"), vr::VROverlayError_KeyInUse);
-    LogCapture log;
+    MessageCatcher log;
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
     QCOMPARE(
-        log.lines(QtCriticalMsg), QStringList {QStringLiteral("Error ( 17 ) creating overlay, name: oxaAlertOverlay")});
+        log.messages(QtCriticalMsg), QStringList {QStringLiteral("Error ( 17 ) creating overlay, name: oxaAlertOverlay")});
     QVERIFY(!overlay.hasFrameTimer());
     overlay.setVisible(true); // only the runtime call, no timer to start
     QVERIFY(!overlay.isFrameTimerActive());

@@ -1,5 +1,5 @@
 #include "fakes/FakeOpenVR.h"
-#include "fakes/LogCapture.h"
+#include "fakes/MessageCatcher.h"
 #include "openvr/OpenVR_Dashboard.h"
 
 #include <QtTest>
@@ -118,9 +118,9 @@ void tst_InputRenderer::textureErrorIsLogged()
 {
     FakeOpenVR::instance().dashboardVisible = true;
     FakeOpenVR::instance().failNext.insert(QStringLiteral("SetOverlayTexture"), vr::VROverlayError_InvalidTexture);
-    LogCapture log;
+    MessageCatcher log;
     m_overlay->setTexture(12);
-    QCOMPARE(log.lines(QtDebugMsg),
+    QCOMPARE(log.messages(QtDebugMsg),
         QStringList {QStringLiteral("Error setting overlay texture, name= Battery Texture= 12  error= 24")});
 
     // The next call tries again.
@@ -139,9 +139,9 @@ void tst_InputRenderer::mouseScaleWidthAndAlpha()
     QCOMPARE(state()->alpha, 0.5f);
 
     FakeOpenVR::instance().failNext.insert(QStringLiteral("SetOverlayMouseScale"), vr::VROverlayError_InvalidHandle);
-    LogCapture log;
+    MessageCatcher log;
     m_overlay->setMouseScale(10, 10);
-    QCOMPARE(log.lines(QtCriticalMsg),
+    QCOMPARE(log.messages(QtCriticalMsg),
         QStringList {QStringLiteral("Error in SetOverlayMouseScale(), m_handle= %1").arg(m_overlay->handle())});
 }
 

@@ -1,5 +1,5 @@
 #include "fakes/FakeOpenVR.h"
-#include "fakes/LogCapture.h"
+#include "fakes/MessageCatcher.h"
 #include "openvr/OpenVR_System.h"
 
 #include <QDir>
@@ -65,7 +65,7 @@ void tst_OpenVRSystem::forcedInitReconnects()
 void tst_OpenVRSystem::knownApplicationIsNotRegisteredAgain()
 {
     FakeOpenVR::instance().installedApps.insert(QStringLiteral("Tarvix.BatteryMonitor"), QStringLiteral("/x"));
-    LogCapture log;
+    MessageCatcher log;
     QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
     QVERIFY(!log.contains(QStringLiteral("Installing...")));
     QVERIFY(!FakeOpenVR::instance().calls.contains(QStringLiteral("AddApplicationManifest")));
@@ -73,7 +73,7 @@ void tst_OpenVRSystem::knownApplicationIsNotRegisteredAgain()
 
 void tst_OpenVRSystem::installRegistersAndAutoLaunches()
 {
-    LogCapture log;
+    MessageCatcher log;
     QVERIFY(system().init(vr::VRApplication_Utility, manifestName(), "Tarvix.BatteryMonitor", true));
 
     FakeOpenVR &fake = FakeOpenVR::instance();
@@ -113,20 +113,20 @@ void tst_OpenVRSystem::installErrors()
     QFETCH(bool, registered);
 
     FakeOpenVR::instance().failNext.insert(method, error);
-    LogCapture log;
+    MessageCatcher log;
     QVERIFY(system().init(vr::VRApplication_Utility, manifestName(), "Tarvix.BatteryMonitor", true));
-    QCOMPARE(log.lines(QtCriticalMsg), QStringList {message});
+    QCOMPARE(log.messages(QtCriticalMsg), QStringList {message});
     QCOMPARE(FakeOpenVR::instance().installedApps.contains(QStringLiteral("Tarvix.BatteryMonitor")), registered);
     QVERIFY(system().isInitialized());
 }
 
 void tst_OpenVRSystem::missingManifestNeverReachesTheRuntime()
 {
-    LogCapture log;
+    MessageCatcher log;
     QVERIFY(system().init(vr::VRApplication_Utility, "Missing.vrmanifest", "Tarvix.BatteryMonitor", true));
     const QString expected = QCoreApplication::applicationDirPath() + QStringLiteral("/Missing.vrmanifest");
     QCOMPARE(
-        log.lines(QtCriticalMsg), QStringList {QStringLiteral("Failed to find manifest file: \"%1\"").arg(expected)});
+        log.messages(QtCriticalMsg), QStringList {QStringLiteral("Failed to find manifest file: \"%1\"").arg(expected)});
     QVERIFY(!FakeOpenVR::instance().calls.contains(QStringLiteral("AddApplicationManifest")));
 
     log.clear();
@@ -140,7 +140,7 @@ void tst_OpenVRSystem::uninstallPaths()
     QVERIFY(system().init(vr::VRApplication_Utility, manifestName(), "Tarvix.BatteryMonitor", true));
     const QString native = QDir::toNativeSeparators(manifestFile());
 
-    LogCapture log;
+    MessageCatcher log;
     FakeOpenVR::instance().failNext.insert(QStringLiteral("RemoveApplicationManifest"), 105);
     system().uninstall();
     QCOMPARE(log.lines(),

@@ -1,7 +1,7 @@
 #include "fakes/FakeOverlay.h"
 #include "fakes/FakeOverlayModel.h"
 #include "fakes/FakeTextureView.h"
-#include "fakes/LogCapture.h"
+#include "fakes/MessageCatcher.h"
 #include "openvr/VROverlayController.h"
 
 #include <QtTest>
@@ -64,11 +64,11 @@ std::unique_ptr<VROverlayController> tst_OverlayController::makeController()
 void tst_OverlayController::firstRecordIsAlwaysApplied()
 {
     m_model->settings = FakeOverlayModel::alertRecord(true, false);
-    LogCapture log;
+    MessageCatcher log;
     auto controller = makeController();
 
     QCOMPARE(m_overlay->calls, shownCalls);
-    QCOMPARE(log.lines(QtDebugMsg), (QStringList{
+    QCOMPARE(log.messages(QtDebugMsg), (QStringList{
                                         QStringLiteral("Got new settings:"),
                                         QStringLiteral("   IsVisible: true"),
                                         QStringLiteral("   IsPermanent: false"),
@@ -93,7 +93,7 @@ void tst_OverlayController::identicalRecordChangesNothing()
     auto controller = makeController();
     m_overlay->calls.clear();
 
-    LogCapture log;
+    MessageCatcher log;
     controller->applySettings();
     controller->applySettings();
 
@@ -108,7 +108,7 @@ void tst_OverlayController::fadeOutDurationAloneReappliesWithoutVisibility()
     m_overlay->calls.clear();
 
     m_model->settings.fadeOutDuration = 2.0f;
-    LogCapture log;
+    MessageCatcher log;
     controller->applySettings();
 
     QCOMPARE(m_overlay->calls, shownCalls.mid(2));
