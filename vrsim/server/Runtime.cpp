@@ -5,6 +5,7 @@
 #include "PeerConnection.h"
 
 #include <QDebug>
+#include <QDir>
 
 #include <cmath>
 
@@ -166,7 +167,7 @@ void Runtime::setOverlayFromFile(PeerConnection *peer, const Message &request)
 {
     MessageReader reader(request);
     const auto handle = static_cast<quint64>(reader.integer());
-    const QString path = text(reader);
+    const QString path = QDir::cleanPath(text(reader));
     if (!reader.ok()) {
         peer->close();
         return;
