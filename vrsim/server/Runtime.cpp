@@ -265,8 +265,7 @@ void Runtime::receiveFrame(PeerConnection *peer, const Message &frame)
 
 void Runtime::receiveSyncReply(PeerConnection *peer, const Message &reply)
 {
-    if (!m_sync.answer(peer, reply.id))
-        return;
+    // The counts first: answering may complete the command that asked for them.
     MessageReader reader(reply);
     while (!reader.atEnd()) {
         const auto handle = static_cast<quint64>(reader.integer());
@@ -274,13 +273,14 @@ void Runtime::receiveSyncReply(PeerConnection *peer, const Message &reply)
         const int64_t width = reader.integer();
         const int64_t height = reader.integer();
         if (!reader.ok())
-            return;
+            break;
         if (OverlayRecord *overlay = ownedOverlay(peer, handle)) {
             overlay->submits = submits;
             overlay->textureWidth = static_cast<int>(width);
             overlay->textureHeight = static_cast<int>(height);
         }
     }
+    m_sync.answer(peer, reply.id);
 }
 
 void Runtime::answerRegistry(PeerConnection *peer, const Message &request)
