@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <csignal>
 
 class TestCli : public QObject
@@ -17,6 +19,7 @@ private slots:
     void refusedCommands();
     void noRuntimeRunning();
     void secondRuntimeIsRefused();
+    void otherUsersAreTurnedAway();
     void snapshotTimesOutWithoutSubmits();
     void signalsEndTheRuntimeCleanly_data();
     void signalsEndTheRuntimeCleanly();
@@ -93,6 +96,34 @@ void TestCli::secondRuntimeIsRefused()
     QCOMPARE(second.exitCode(), 1);
     QVERIFY(second.readAllStandardError().contains("already"));
     // The first runtime still answers at its socket.
+    QCOMPARE(m_harness.run({QStringLiteral("status")}).exitCode, 0);
+}
+
+void TestCli::otherUsersAreTurnedAway()
+{
+    if (::geteuid() != 0)
+        QSKIP("running a command as another user needs root");
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
+        QSKIP("setpriv (util-linux) is missing");
+    // Open the folders and the socket to everyone, so that only the runtime's own check stands.
+    const QFileInfo socket(m_harness.socketPath());
+    const QFileDevice::Permissions open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+        | QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup;
+    QVERIFY(QFile::setPermissions(socket.dir().absolutePath() + QStringLiteral("/.."), open));
+    QVERIFY(QFile::setPermissions(socket.dir().absolutePath(), open));
+    QVERIFY(QFile::setPermissions(socket.filePath(), open | QFileDevice::WriteOther | QFileDevice::WriteGroup));
+
+    QProcess other;
+    other.setProcessEnvironment(m_harness.environment());
+    other.start(setpriv,
+        {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+            QStringLiteral(VOLTARO_BIN_DIR "/vrsim"), QStringLiteral("status")});
+    QVERIFY(other.waitForFinished(10000));
+    QCOMPARE(other.exitCode(), 1);
+    QVERIFY(other.readAllStandardOutput().isEmpty());
+    const QByteArray error = other.readAllStandardError();
+    QVERIFY2(error.contains("closed the connection"), error.constData());
     QCOMPARE(m_harness.run({QStringLiteral("status")}).exitCode, 0);
 }
 

@@ -54,14 +54,13 @@ void Runtime::handleHello(PeerConnection *peer, const Message &hello)
         return;
     }
     peer->setRole(role);
-    peer->setHasRole();
     if (role == ConnectionRole::Control) {
         reply(peer, hello, Message() << 0);
         return;
     }
 
     ++m_applicationMessages;
-    int error = m_options.noHmd ? vr::VRInitError_Init_HmdNotFound : takeFailure(ApiMethod::VR_InitInternal2);
+    const int error = m_options.noHmd ? vr::VRInitError_Init_HmdNotFound : takeFailure(ApiMethod::VR_InitInternal2);
     if (error != vr::VRInitError_None) {
         reply(peer, hello, Message() << error);
         peer->close();
