@@ -2,6 +2,7 @@
 #include "ServeCommand.h"
 
 #include <QCoreApplication>
+#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
@@ -9,7 +10,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("vrsim"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
-        vrsim::printUsage();
+        QTextStream(stderr) << "vrsim: no command given (try vrsim --help)\n";
         return 2;
     }
     const QString command = arguments.takeFirst();

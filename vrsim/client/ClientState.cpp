@@ -18,13 +18,13 @@ void EventQueue::push(const vr::VREvent_t &event, int64_t nowNs)
     m_events.push_back({event, nowNs});
 }
 
-bool EventQueue::pop(vr::VREvent_t &event, int64_t nowNs)
+bool EventQueue::pop(vr::VREvent_t &event)
 {
     if (m_events.empty())
         return false;
     const QueuedEvent &front = m_events.front();
     event = front.event;
-    event.eventAgeSeconds = static_cast<float>(static_cast<double>(nowNs - front.arrivedNs) * 1e-9);
+    event.eventAgeSeconds = static_cast<float>(static_cast<double>(monotonicNs() - front.arrivedNs) * 1e-9);
     m_events.pop_front();
     return true;
 }

@@ -23,7 +23,8 @@ class EventQueue
 {
 public:
     void push(const vr::VREvent_t &event, int64_t nowNs);
-    bool pop(vr::VREvent_t &event, int64_t nowNs);
+    // Reads the clock only when there is an event: polling an empty queue is the common case.
+    bool pop(vr::VREvent_t &event);
     void clear() { m_events.clear(); }
 
 private:

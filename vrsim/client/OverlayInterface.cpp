@@ -227,7 +227,7 @@ bool OverlayInterface::PollNextOverlayEvent(
     ClientState &state = m_client.state();
     std::lock_guard<std::mutex> lock(state.mutex);
     LocalOverlay *overlay = state.find(ulOverlayHandle);
-    return overlay && overlay->events.pop(*pEvent, monotonicNs());
+    return overlay && overlay->events.pop(*pEvent);
 }
 
 vr::EVROverlayError OverlayInterface::SetOverlayMouseScale(

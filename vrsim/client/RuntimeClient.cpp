@@ -54,6 +54,10 @@ uint32_t RuntimeClient::init(vr::EVRInitError *error, vr::EVRApplicationType typ
     auto applyHello = [this, &initError](const Message &reply) {
         MessageReader reader(reply);
         const auto code = static_cast<vr::EVRInitError>(reader.integer());
+        if (!reader.ok() || code != vr::VRInitError_None) {
+            initError = reader.ok() ? code : vr::VRInitError_IPC_ConnectFailed;
+            return;
+        }
         DisplayTiming timing;
         timing.hz = reader.real();
         timing.secondsFromVsyncToPhotons = reader.real();
@@ -62,13 +66,11 @@ uint32_t RuntimeClient::init(vr::EVRInitError *error, vr::EVRApplicationType typ
         const auto armed = static_cast<uint32_t>(reader.integer());
         if (!reader.ok())
             return;
-        initError = code;
-        if (code != vr::VRInitError_None)
-            return;
         std::lock_guard<std::mutex> stateLock(m_state.mutex);
         m_state.timing = timing;
         m_state.dashboardVisible = dashboardOpen;
         m_state.armedFailures = armed;
+        initError = vr::VRInitError_None;
     };
     if (!m_connection.request(hello, kReplyTimeout, applyHello) || initError != vr::VRInitError_None) {
         m_connection.close();

@@ -12,7 +12,7 @@ bool SystemInterface::PollNextEvent(vr::VREvent_t *pEvent, uint32_t uncbVREvent)
     std::lock_guard<std::mutex> lock(state.mutex);
     // Events that came before the runtime went away are still delivered: a Quit among them
     // is exactly what the application needs to see.
-    return state.systemEvents.pop(*pEvent, monotonicNs());
+    return state.systemEvents.pop(*pEvent);
 }
 
 float SystemInterface::GetFloatTrackedDeviceProperty(

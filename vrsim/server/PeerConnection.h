@@ -24,9 +24,13 @@ public:
 
     qint64 pid() const { return m_pid; }
     ConnectionRole role() const { return m_role; }
-    void setRole(ConnectionRole role) { m_role = role; }
+    // Set by the connection's Hello; until then it is neither.
+    void setRole(ConnectionRole role)
+    {
+        m_role = role;
+        m_hasRole = true;
+    }
     bool hasRole() const { return m_hasRole; }
-    void setHasRole() { m_hasRole = true; }
     int applicationType() const { return m_applicationType; }
     void setApplicationType(int type) { m_applicationType = type; }
     quint64 messagesReceived() const { return m_messagesReceived; }

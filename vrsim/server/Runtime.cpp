@@ -5,6 +5,7 @@
 #include "PeerConnection.h"
 
 #include <QDebug>
+#include <QDir>
 
 #include <cmath>
 
@@ -53,14 +54,13 @@ void Runtime::handleHello(PeerConnection *peer, const Message &hello)
         return;
     }
     peer->setRole(role);
-    peer->setHasRole();
     if (role == ConnectionRole::Control) {
         reply(peer, hello, Message() << 0);
         return;
     }
 
     ++m_applicationMessages;
-    int error = m_options.noHmd ? vr::VRInitError_Init_HmdNotFound : takeFailure(ApiMethod::VR_InitInternal2);
+    const int error = m_options.noHmd ? vr::VRInitError_Init_HmdNotFound : takeFailure(ApiMethod::VR_InitInternal2);
     if (error != vr::VRInitError_None) {
         reply(peer, hello, Message() << error);
         peer->close();
@@ -166,7 +166,7 @@ void Runtime::setOverlayFromFile(PeerConnection *peer, const Message &request)
 {
     MessageReader reader(request);
     const auto handle = static_cast<quint64>(reader.integer());
-    const QString path = text(reader);
+    const QString path = QDir::cleanPath(text(reader));
     if (!reader.ok()) {
         peer->close();
         return;
@@ -264,8 +264,7 @@ void Runtime::receiveFrame(PeerConnection *peer, const Message &frame)
 
 void Runtime::receiveSyncReply(PeerConnection *peer, const Message &reply)
 {
-    if (!m_sync.answer(peer, reply.id))
-        return;
+    // The counts first: answering may complete the command that asked for them.
     MessageReader reader(reply);
     while (!reader.atEnd()) {
         const auto handle = static_cast<quint64>(reader.integer());
@@ -273,13 +272,14 @@ void Runtime::receiveSyncReply(PeerConnection *peer, const Message &reply)
         const int64_t width = reader.integer();
         const int64_t height = reader.integer();
         if (!reader.ok())
-            return;
+            break;
         if (OverlayRecord *overlay = ownedOverlay(peer, handle)) {
             overlay->submits = submits;
             overlay->textureWidth = static_cast<int>(width);
             overlay->textureHeight = static_cast<int>(height);
         }
     }
+    m_sync.answer(peer, reply.id);
 }
 
 void Runtime::answerRegistry(PeerConnection *peer, const Message &request)

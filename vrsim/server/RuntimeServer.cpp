@@ -17,8 +17,7 @@ namespace vrsim {
 
 namespace {
 
-// Creates `path` and any missing parents with mode 0700, and tightens it when it exists: the
-// socket folder must not let other users in.
+// Creates `path` and any missing parents, readable by nobody but the user.
 bool makePrivateFolder(const QString &path, QString *error)
 {
     const QString parent = QFileInfo(path).path();
@@ -74,11 +73,12 @@ bool RuntimeServer::start(QString *error)
     if (!prepareSocketFolder(error))
         return false;
 
+    // Bound in place, not moved there after: binding fails on a live socket instead of taking
+    // it over from the runtime that owns it.
     const QString path = m_options.socketPath;
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (m_server.listen(path))
-        return true;
-    if (m_server.serverError() == QAbstractSocket::AddressInUseError) {
+    m_server.setSocketOptions(QLocalServer::NoOptions);
+    bool listening = m_server.listen(path);
+    if (!listening && m_server.serverError() == QAbstractSocket::AddressInUseError) {
         QLocalSocket probe;
         probe.connectToServer(path);
         if (probe.waitForConnected(1000)) {
@@ -87,11 +87,14 @@ bool RuntimeServer::start(QString *error)
         }
         // Left behind by a runtime that did not end cleanly.
         QLocalServer::removeServer(path);
-        if (m_server.listen(path))
-            return true;
+        listening = m_server.listen(path);
     }
-    *error = QStringLiteral("cannot listen at %1: %2").arg(path, m_server.errorString());
-    return false;
+    if (!listening) {
+        *error = QStringLiteral("cannot listen at %1: %2").arg(path, m_server.errorString());
+        return false;
+    }
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
 }
 
 bool RuntimeServer::prepareSocketFolder(QString *error) const
@@ -99,7 +102,9 @@ bool RuntimeServer::prepareSocketFolder(QString *error) const
     const QString folder = QFileInfo(m_options.socketPath).path();
     if (!makePrivateFolder(folder, error))
         return false;
-    if (!QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
+    // A folder named with VRSIM_SOCKET may be shared (/tmp): only vrsim's own is made private.
+    if (m_options.defaultSocket
+        && !QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
         *error = QStringLiteral("cannot make %1 private").arg(folder);
         return false;
     }

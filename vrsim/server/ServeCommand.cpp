@@ -38,6 +38,7 @@ int runServe(const QStringList &arguments)
 {
     ServerOptions options;
     options.socketPath = QString::fromStdString(socketPath());
+    options.defaultSocket = qEnvironmentVariableIsEmpty("VRSIM_SOCKET");
     options.stateDir
         = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vrsim");
     for (int i = 0; i < arguments.size(); ++i) {
@@ -61,14 +62,15 @@ int runServe(const QStringList &arguments)
     }
     // There is no viewer window yet, so with or without --headless the runtime runs without one.
 
+    // Watching before listening: whoever sees the socket may already send a signal.
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
     RuntimeServer server(options);
     QString error;
     if (!server.start(&error)) {
         QTextStream(stderr) << "vrsim serve: " << error << '\n';
         return 1;
     }
-    SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
     QObject::connect(&server, &RuntimeServer::stopRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     return QCoreApplication::exec();
 }
