@@ -11,8 +11,11 @@ namespace vrsim {
 
 RuntimeClient &RuntimeClient::instance()
 {
-    static RuntimeClient client;
-    return client;
+    // Never destroyed: an application's own static destructors may still shut
+    // the runtime down at exit, after every static of this library created
+    // later than theirs is gone. The process's end closes the socket.
+    static RuntimeClient *client = new RuntimeClient;
+    return *client;
 }
 
 RuntimeClient::RuntimeClient()
