@@ -1,0 +1,91 @@
+#include "fakes/MessageCatcher.h"
+#include "fakes/VrsimServer.h"
+#include "openvr/OpenVR_System.h"
+
+#include <QJsonArray>
+#include <QtTest>
+
+// The runtime connection in this process, against a simulated runtime of the
+// test's own (the failure paths that end the process run as child processes
+// in the command-line tests).
+class tst_OpenVRSystemVrsim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void connectsRegistersAndKeepsItsIdentity();
+    void knownApplicationIsNotRegisteredAgain();
+    void runtimeQuitDisconnectsAndEndsTheEventLoop();
+
+private:
+    static std::string manifestName() { return "../../bin/Ampora.vrmanifest"; }
+    static bool registered(const VrsimServer &server)
+    {
+        for (const QJsonValue &app : server.status().value(QStringLiteral("apps")).toArray()) {
+            if (app.toObject().value(QStringLiteral("key")).toString() == QLatin1String("Tarvix.BatteryMonitor"))
+                return true;
+        }
+        return false;
+    }
+    std::unique_ptr<VrsimServer> m_server;
+};
+
+void tst_OpenVRSystemVrsim::initTestCase()
+{
+    m_server = std::make_unique<VrsimServer>();
+    QVERIFY(m_server->isReady());
+    qputenv("VRSIM_SOCKET", m_server->socketPath().toLocal8Bit());
+}
+
+void tst_OpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
+{
+    OpenVR_System &system = OpenVR_System::instance();
+    QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", false));
+    QVERIFY(system.isInitialized());
+    QVERIFY(registered(*m_server));
+    QVERIFY(vr::VROverlay());
+
+    const QString manifest = system.manifestPath();
+    QVERIFY(system.init(vr::VRApplication_Overlay, "Other.vrmanifest", "Other.Key", false));
+    QCOMPARE(system.manifestPath(), manifest);
+    QCOMPARE(m_server->status().value(QStringLiteral("clients")).toArray().size(), 1);
+}
+
+void tst_OpenVRSystemVrsim::knownApplicationIsNotRegisteredAgain()
+{
+    MessageCatcher log;
+    QVERIFY(OpenVR_System::instance().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
+    QVERIFY(!log.contains(QStringLiteral("Installing...")));
+    QVERIFY(registered(*m_server));
+}
+
+void tst_OpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
+{
+    OpenVR_System &system = OpenVR_System::instance();
+    QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
+
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool timedOut = false;
+    connect(&guard, &QTimer::timeout, [&timedOut] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(5000);
+    QTimer::singleShot(0, [this] { QCOMPARE(m_server->cli({QStringLiteral("quit")}).exitCode, 0); });
+    QCoreApplication::exec();
+
+    QVERIFY(!timedOut);
+    QVERIFY(!system.isInitialized());
+    QVERIFY(vr::VROverlay() == nullptr);
+    QTRY_COMPARE(m_server->status().value(QStringLiteral("clients")).toArray().size(), 0);
+
+    // Not connected now: nothing to remove.
+    MessageCatcher log;
+    QVERIFY(!system.uninstall());
+    QCOMPARE(log.lines(), QStringList {QStringLiteral("Must initialize system before uninstalling")});
+}
+
+QTEST_GUILESS_MAIN(tst_OpenVRSystemVrsim)
+#include "tst_openvrsystem_vrsim.moc"
