@@ -1,7 +1,7 @@
-#include "fakes/PowerSupplyTree.h"
 #include "battery/WinRTBatteryModel.h"
 #include "battery/linux/LinuxBatteryPlatform.h"
 #include "fakes/FakeBatteryPlatform.h"
+#include "fakes/PowerSupplyTree.h"
 
 #include <QtTest/QtTest>
 

@@ -1,7 +1,8 @@
-#include "fakes/PowerSupplyTree.h"
 #include "battery/WinRTBatteryModel.h"
 #include "battery/linux/LinuxBatteryPlatform.h"
+#include "fakes/FakeBatteryModel.h"
 #include "fakes/FakeBatteryPlatform.h"
+#include "fakes/PowerSupplyTree.h"
 
 #include <QRandomGenerator>
 #include <QtTest/QtTest>
@@ -9,17 +10,6 @@
 namespace {
 
 using Attributes = PowerSupplyTree::Attributes;
-
-BatteryLevels levelsOf(int32_t left, int32_t right, int32_t center, int32_t aggregate)
-{
-    BatteryLevels levels;
-    levels.left = left;
-    levels.right = right;
-    levels.center = center;
-    levels.aggregate = aggregate;
-    levels.remainingTimeSeconds = -1;
-    return levels;
-}
 
 QVariant variantOf(const std::optional<int32_t> &value)
 {
@@ -382,7 +372,7 @@ void TestLinuxBatteryPlatform::unusableRoot()
     QCOMPARE(platform->aggregateBattery()->report().status, BatteryStatus::NotPresent);
     QVERIFY(!platform->batteryFromId("BAT0"));
     WinRTBatteryModel model(platform);
-    QCOMPARE(model.currentLevels(), levelsOf(0, 0, 0, 0));
+    QCOMPARE(model.currentLevels(), FakeBatteryModel::levels(0, 0, 0, 0));
 }
 
 void TestLinuxBatteryPlatform::modelPlacesPacksByUid()
@@ -397,7 +387,7 @@ void TestLinuxBatteryPlatform::modelPlacesPacksByUid()
 
     WinRTBatteryModel model(std::make_shared<LinuxBatteryPlatform>(tree.root()));
     // Aggregate: 65 of 110 Wh is 59.09 %.
-    QCOMPARE(model.currentLevels(), levelsOf(50, 25, 80, 59));
+    QCOMPARE(model.currentLevels(), FakeBatteryModel::levels(50, 25, 80, 59));
 }
 
 void TestLinuxBatteryPlatform::batteryWithoutUidTakesNoPlace()
@@ -409,7 +399,7 @@ void TestLinuxBatteryPlatform::batteryWithoutUidTakesNoPlace()
     tree.addEntry("B33333333333333333333", attributes);
 
     WinRTBatteryModel model(std::make_shared<LinuxBatteryPlatform>(tree.root()));
-    QCOMPARE(model.currentLevels(), levelsOf(0, 0, 0, 50));
+    QCOMPARE(model.currentLevels(), FakeBatteryModel::levels(0, 0, 0, 50));
 }
 
 void TestLinuxBatteryPlatform::survivesArbitraryFileContent()

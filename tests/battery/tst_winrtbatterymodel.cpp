@@ -1,4 +1,5 @@
 #include "battery/WinRTBatteryModel.h"
+#include "fakes/FakeBatteryModel.h"
 #include "fakes/FakeBatteryPlatform.h"
 
 #include <QElapsedTimer>
@@ -8,17 +9,6 @@
 #include <limits>
 
 namespace {
-
-BatteryLevels levelsOf(int32_t left, int32_t right, int32_t center, int32_t aggregate)
-{
-    BatteryLevels levels;
-    levels.left = left;
-    levels.right = right;
-    levels.center = center;
-    levels.aggregate = aggregate;
-    levels.remainingTimeSeconds = -1;
-    return levels;
-}
 
 std::optional<int32_t> optionalOf(const QVariant &value)
 {
@@ -35,7 +25,7 @@ void setReadingA(FakeBatteryPlatform &platform)
     platform.addBattery(FakeBatteryPlatform::placedId('3'), FakeBatteryPlatform::reportOf(70));
     platform.aggregate = FakeBatteryPlatform::reportOf(40);
 }
-const BatteryLevels readingA = levelsOf(30, 70, 55, 40);
+const BatteryLevels readingA = FakeBatteryModel::levels(30, 70, 55, 40);
 
 void setReadingB(FakeBatteryPlatform &platform)
 {
@@ -45,7 +35,7 @@ void setReadingB(FakeBatteryPlatform &platform)
     platform.addBattery(FakeBatteryPlatform::placedId('3'), FakeBatteryPlatform::reportOf(20));
     platform.aggregate = FakeBatteryPlatform::reportOf(75);
 }
-const BatteryLevels readingB = levelsOf(10, 20, 90, 75);
+const BatteryLevels readingB = FakeBatteryModel::levels(10, 20, 90, 75);
 
 QStringList *capturedMessages = nullptr;
 
@@ -136,24 +126,28 @@ void TestWinRTBatteryModel::placement_data()
     const auto id = [](char placement) { return QString::fromStdString(FakeBatteryPlatform::placedId(placement)); };
     const QString prefix = QStringLiteral("\\\\?\\ACPI#PNP0C0A#");
 
-    QTest::newRow("no batteries") << QStringList() << QList<int>() << -1 << levelsOf(0, 0, 0, 0);
-    QTest::newRow("internal battery only") << QStringList {id('1')} << QList<int> {55} << 55 << levelsOf(0, 0, 55, 55);
+    QTest::newRow("no batteries") << QStringList() << QList<int>() << -1 << FakeBatteryModel::levels(0, 0, 0, 0);
+    QTest::newRow("internal battery only")
+        << QStringList {id('1')} << QList<int> {55} << 55 << FakeBatteryModel::levels(0, 0, 55, 55);
     QTest::newRow("three placed") << QStringList {id('2'), id('1'), id('3')} << QList<int> {20, 55, 90} << 60
-                                  << levelsOf(20, 90, 55, 60);
+                                  << FakeBatteryModel::levels(20, 90, 55, 60);
     QTest::newRow("later battery overwrites")
-        << QStringList {id('2'), id('2')} << QList<int> {10, 70} << 40 << levelsOf(70, 0, 0, 40);
+        << QStringList {id('2'), id('2')} << QList<int> {10, 70} << 40 << FakeBatteryModel::levels(70, 0, 0, 40);
     QTest::newRow("later empty battery overwrites")
-        << QStringList {id('1'), id('1')} << QList<int> {60, 0} << 30 << levelsOf(0, 0, 0, 30);
-    QTest::newRow("'4' places nothing") << QStringList {id('4')} << QList<int> {40} << 40 << levelsOf(0, 0, 0, 40);
-    QTest::newRow("17 bytes place nothing") << QStringList {prefix} << QList<int> {40} << 40 << levelsOf(0, 0, 0, 40);
-    QTest::newRow("empty identifier") << QStringList {QString()} << QList<int> {40} << 40 << levelsOf(0, 0, 0, 40);
+        << QStringList {id('1'), id('1')} << QList<int> {60, 0} << 30 << FakeBatteryModel::levels(0, 0, 0, 30);
+    QTest::newRow("'4' places nothing") << QStringList {id('4')} << QList<int> {40} << 40
+                                        << FakeBatteryModel::levels(0, 0, 0, 40);
+    QTest::newRow("17 bytes place nothing")
+        << QStringList {prefix} << QList<int> {40} << 40 << FakeBatteryModel::levels(0, 0, 0, 40);
+    QTest::newRow("empty identifier") << QStringList {QString()} << QList<int> {40} << 40
+                                      << FakeBatteryModel::levels(0, 0, 0, 40);
     QTest::newRow("exactly 18 bytes place")
-        << QStringList {prefix + "3"} << QList<int> {40} << 40 << levelsOf(0, 40, 0, 40);
+        << QStringList {prefix + "3"} << QList<int> {40} << 40 << FakeBatteryModel::levels(0, 40, 0, 40);
     // Character 17 is '1', but the two-byte é puts byte 17 inside it.
     QTest::newRow("byte 17, not character 17") << QStringList {QStringLiteral("\\\\?\\ACPI#PNP0C0A\u00e91#x")}
-                                               << QList<int> {40} << 40 << levelsOf(0, 0, 0, 40);
-    QTest::newRow("device without battery skipped")
-        << QStringList {id('2'), QString(), id('3')} << QList<int> {30, -1, 60} << 45 << levelsOf(30, 60, 0, 45);
+                                               << QList<int> {40} << 40 << FakeBatteryModel::levels(0, 0, 0, 40);
+    QTest::newRow("device without battery skipped") << QStringList {id('2'), QString(),
+        id('3')} << QList<int> {30, -1, 60} << 45 << FakeBatteryModel::levels(30, 60, 0, 45);
 }
 
 void TestWinRTBatteryModel::placement()
@@ -206,7 +200,7 @@ void TestWinRTBatteryModel::passCallsPlatformInOrder()
         "batteryDeviceId(short)",
     };
     QCOMPARE(platform->calls, expected);
-    QCOMPARE(model.currentLevels(), levelsOf(0, 0, 0, 15));
+    QCOMPARE(model.currentLevels(), FakeBatteryModel::levels(0, 0, 0, 15));
 }
 
 void TestWinRTBatteryModel::failedPassKeepsSnapshot_data()

@@ -161,8 +161,8 @@ void tst_HudOverlay::creationFailure()
     FakeOpenVR::instance().failNext.insert(QStringLiteral("CreateOverlay"), vr::VROverlayError_KeyInUse);
     MessageCatcher log;
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
-    QCOMPARE(
-        log.messages(QtCriticalMsg), QStringList {QStringLiteral("Error ( 17 ) creating overlay, name: oxaAlertOverlay")});
+    QCOMPARE(log.messages(QtCriticalMsg),
+        QStringList {QStringLiteral("Error ( 17 ) creating overlay, name: oxaAlertOverlay")});
     QVERIFY(!overlay.hasFrameTimer());
     overlay.setVisible(true); // only the runtime call, no timer to start
     QVERIFY(!overlay.isFrameTimerActive());

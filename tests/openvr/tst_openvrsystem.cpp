@@ -1,3 +1,4 @@
+#include "fakes/EventLoop.h"
 #include "fakes/FakeOpenVR.h"
 #include "fakes/MessageCatcher.h"
 #include "openvr/OpenVR_System.h"
@@ -125,8 +126,8 @@ void tst_OpenVRSystem::missingManifestNeverReachesTheRuntime()
     MessageCatcher log;
     QVERIFY(system().init(vr::VRApplication_Utility, "Missing.vrmanifest", "Tarvix.BatteryMonitor", true));
     const QString expected = QCoreApplication::applicationDirPath() + QStringLiteral("/Missing.vrmanifest");
-    QCOMPARE(
-        log.messages(QtCriticalMsg), QStringList {QStringLiteral("Failed to find manifest file: \"%1\"").arg(expected)});
+    QCOMPARE(log.messages(QtCriticalMsg),
+        QStringList {QStringLiteral("Failed to find manifest file: \"%1\"").arg(expected)});
     QVERIFY(!FakeOpenVR::instance().calls.contains(QStringLiteral("AddApplicationManifest")));
 
     log.clear();
@@ -166,17 +167,7 @@ void tst_OpenVRSystem::quitShutsDownAndLeavesTheEventLoop()
 
     // The poll runs on its own timer inside a real event loop, which the
     // quit request must end.
-    QTimer guard;
-    guard.setSingleShot(true);
-    bool timedOut = false;
-    connect(&guard, &QTimer::timeout, [&timedOut] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    guard.start(5000);
-    QCoreApplication::exec();
-
-    QVERIFY(!timedOut);
+    QVERIFY(runEventLoopUntilQuit(5000));
     QVERIFY(!system().isInitialized());
     QVERIFY(!fake.initialized);
     QCOMPARE(fake.systemEvents.size(), size_t(1)); // the poll stopped at the quit

@@ -1,3 +1,4 @@
+#include "fakes/EventLoop.h"
 #include "fakes/MessageCatcher.h"
 #include "fakes/VrsimServer.h"
 #include "openvr/OpenVR_System.h"
@@ -65,18 +66,8 @@ void tst_OpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
     OpenVR_System &system = OpenVR_System::instance();
     QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
 
-    QTimer guard;
-    guard.setSingleShot(true);
-    bool timedOut = false;
-    connect(&guard, &QTimer::timeout, [&timedOut] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    guard.start(5000);
     QTimer::singleShot(0, [this] { QCOMPARE(m_server->cli({QStringLiteral("quit")}).exitCode, 0); });
-    QCoreApplication::exec();
-
-    QVERIFY(!timedOut);
+    QVERIFY(runEventLoopUntilQuit(5000));
     QVERIFY(!system.isInitialized());
     QVERIFY(vr::VROverlay() == nullptr);
     QTRY_COMPARE(m_server->status().value(QStringLiteral("clients")).toArray().size(), 0);

@@ -68,15 +68,16 @@ void tst_OverlayController::firstRecordIsAlwaysApplied()
     auto controller = makeController();
 
     QCOMPARE(m_overlay->calls, shownCalls);
-    QCOMPARE(log.messages(QtDebugMsg), (QStringList{
-                                        QStringLiteral("Got new settings:"),
-                                        QStringLiteral("   IsVisible: true"),
-                                        QStringLiteral("   IsPermanent: false"),
-                                        QStringLiteral("\txPos: 0.85"),
-                                        QStringLiteral("\tyPos: 0.25"),
-                                        QStringLiteral("\tDistance: 0.3"),
-                                        QStringLiteral("\tInterpolationSpeed: 128"),
-                                    }));
+    QCOMPARE(log.messages(QtDebugMsg),
+        (QStringList {
+            QStringLiteral("Got new settings:"),
+            QStringLiteral("   IsVisible: true"),
+            QStringLiteral("   IsPermanent: false"),
+            QStringLiteral("\txPos: 0.85"),
+            QStringLiteral("\tyPos: 0.25"),
+            QStringLiteral("\tDistance: 0.3"),
+            QStringLiteral("\tInterpolationSpeed: 128"),
+        }));
     QVERIFY(controller->isHideTimerActive());
     QCOMPARE(controller->hideTimerIntervalMs(), 5000);
 }
@@ -84,7 +85,8 @@ void tst_OverlayController::firstRecordIsAlwaysApplied()
 void tst_OverlayController::hiddenFirstRecordHidesAtOnce()
 {
     auto controller = makeController();
-    QCOMPARE(m_overlay->calls.mid(0, 2), (QStringList{QStringLiteral("setAlpha(0)"), QStringLiteral("setVisible(false)")}));
+    QCOMPARE(
+        m_overlay->calls.mid(0, 2), (QStringList {QStringLiteral("setAlpha(0)"), QStringLiteral("setVisible(false)")}));
     QVERIFY(!controller->isHideTimerActive());
 }
 
@@ -168,8 +170,8 @@ void tst_OverlayController::hideTimerHidesUntilAFlagChanges()
     auto controller = makeController();
     m_overlay->calls.clear();
 
-    QTRY_COMPARE(m_overlay->calls.mid(0, 2),
-                 (QStringList{QStringLiteral("setAlpha(0)"), QStringLiteral("setVisible(false)")}));
+    QTRY_COMPARE(
+        m_overlay->calls.mid(0, 2), (QStringList {QStringLiteral("setAlpha(0)"), QStringLiteral("setVisible(false)")}));
 
     // The record has not changed: the panel stays hidden tick after tick.
     m_overlay->calls.clear();
