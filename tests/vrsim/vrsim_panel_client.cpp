@@ -1,9 +1,10 @@
 // Plays an application with one panel: `vrsim_panel_client KEY WIDTH HEIGHT [--dashboard]
-// [--no-mouse]` creates overlay KEY with a mouse scale of WIDTH x HEIGHT, takes mouse input
-// (unless --no-mouse), shows it (a world overlay) and submits panelPicture() of that size as an
-// OpenGL texture every few milliseconds, as the program does on its ticks. It says "ready" once
-// set up and prints every mouse event of the overlay as a line: "move X Y", "down B", "up B".
-// Lines on stdin: "hide", "show", each answered with "ok" once done. Ends when stdin closes.
+// [--mouse-scale W H]` creates overlay KEY, takes mouse input with a mouse scale of W x H
+// (default WIDTH x HEIGHT), shows it (a world overlay) and submits panelPicture() of WIDTH x
+// HEIGHT as an OpenGL texture every few milliseconds, as the program does on its ticks. It says
+// "ready" once set up and prints every mouse event of the overlay as a line: "move X Y",
+// "down B", "up B". Lines on stdin: "hide", "show", "mouse", "no-mouse" (the input method), each
+// answered with "ok" once the call is made. Ends when stdin closes.
 #include "GlTestContext.h"
 #include "PanelPicture.h"
 
@@ -32,11 +33,18 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     const bool dashboard = arguments.removeAll(QStringLiteral("--dashboard")) > 0;
-    const bool mouse = arguments.removeAll(QStringLiteral("--no-mouse")) == 0;
+    QSizeF mouseScale;
+    const int scaleOption = arguments.indexOf(QStringLiteral("--mouse-scale"));
+    if (scaleOption >= 0 && scaleOption + 2 < arguments.size()) {
+        mouseScale = QSizeF(arguments[scaleOption + 1].toDouble(), arguments[scaleOption + 2].toDouble());
+        arguments.erase(arguments.begin() + scaleOption, arguments.begin() + scaleOption + 3);
+    }
     if (arguments.size() != 3)
         return 2;
     const QByteArray key = arguments[0].toUtf8();
     const QSize size(arguments[1].toInt(), arguments[2].toInt());
+    if (mouseScale.isEmpty())
+        mouseScale = size;
 
     GlTestContext gl;
     if (!gl.create())
@@ -55,9 +63,9 @@ int main(int argc, char *argv[])
         : overlays->CreateOverlay(key.constData(), key.constData(), &handle);
     if (created != vr::VROverlayError_None)
         return 5;
-    const vr::HmdVector2_t scale {{float(size.width()), float(size.height())}};
+    const vr::HmdVector2_t scale {{float(mouseScale.width()), float(mouseScale.height())}};
     overlays->SetOverlayMouseScale(handle, &scale);
-    overlays->SetOverlayInputMethod(handle, mouse ? vr::VROverlayInputMethod_Mouse : vr::VROverlayInputMethod_None);
+    overlays->SetOverlayInputMethod(handle, vr::VROverlayInputMethod_Mouse);
     if (!dashboard)
         overlays->ShowOverlay(handle);
 
@@ -96,6 +104,10 @@ int main(int argc, char *argv[])
                 overlays->HideOverlay(handle);
             else if (line == "show")
                 overlays->ShowOverlay(handle);
+            else if (line == "mouse")
+                overlays->SetOverlayInputMethod(handle, vr::VROverlayInputMethod_Mouse);
+            else if (line == "no-mouse")
+                overlays->SetOverlayInputMethod(handle, vr::VROverlayInputMethod_None);
             say(QStringLiteral("ok"));
         }
     });
