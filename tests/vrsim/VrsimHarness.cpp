@@ -76,13 +76,22 @@ void VrsimHarness::useInThisProcess() const
 
 bool VrsimHarness::start(const QStringList &extraArguments)
 {
+    return launch(QStringList {QStringLiteral("--headless")} + extraArguments, environment());
+}
+
+bool VrsimHarness::startWithViewer(const QProcessEnvironment &environment)
+{
+    return launch({}, environment);
+}
+
+bool VrsimHarness::launch(const QStringList &arguments, const QProcessEnvironment &environment)
+{
     m_server = std::make_unique<QProcess>();
-    m_server->setProcessEnvironment(environment());
+    m_server->setProcessEnvironment(environment);
     // The runtime's warnings belong in the test's log.
     m_server->setProcessChannelMode(QProcess::ForwardedChannels);
-    m_server->start(vrsimPath(),
-        QStringList {QStringLiteral("serve"), QStringLiteral("--headless"), QStringLiteral("--state"), stateDir()}
-            + extraArguments);
+    m_server->start(
+        vrsimPath(), QStringList {QStringLiteral("serve"), QStringLiteral("--state"), stateDir()} + arguments);
     if (!m_server->waitForStarted(10000))
         return false;
     const QDeadlineTimer deadline(15000);

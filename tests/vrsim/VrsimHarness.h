@@ -43,6 +43,8 @@ public:
 
     // Starts the runtime and waits until it accepts connections.
     bool start(const QStringList &extraArguments = {});
+    // The same without --headless, in `environment` (environment() with changes, say to DISPLAY).
+    bool startWithViewer(const QProcessEnvironment &environment);
     bool stop();
     void kill();
     QProcess *server() const { return m_server.get(); }
@@ -53,6 +55,8 @@ public:
     QJsonObject overlay(const QString &key) const;
 
 private:
+    bool launch(const QStringList &arguments, const QProcessEnvironment &environment);
+
     QTemporaryDir m_dir;
     Socket m_socket;
     std::unique_ptr<QProcess> m_server;

@@ -1,12 +1,48 @@
 #include "Commands.h"
+#include "DisplayProbe.h"
 #include "ServeCommand.h"
+#include "ViewerWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTextStream>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QObject> openViewer(vrsim::Runtime &runtime)
+{
+    auto window = std::make_unique<vrsim::ViewerWindow>(runtime);
+    window->show();
+    return window;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Decided before the application exists: a GUI one without a display ends the process.
+    bool withViewer = false;
+    const auto headless = [&] {
+        for (int i = 2; i < argc; ++i) {
+            if (qstrcmp(argv[i], "--headless") == 0)
+                return true;
+        }
+        return false;
+    };
+    if (argc > 1 && qstrcmp(argv[1], "serve") == 0 && !headless()) {
+        withViewer = vrsim::displayAvailable();
+        if (!withViewer)
+            QTextStream(stderr) << "vrsim serve: no display, so no viewer window\n";
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (withViewer) {
+        app = std::make_unique<QApplication>(argc, argv);
+        // Closing the viewer leaves the runtime serving; `vrsim stop` ends it.
+        QApplication::setQuitOnLastWindowClosed(false);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("vrsim"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
@@ -19,6 +55,6 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (command == QLatin1String("serve"))
-        return vrsim::runServe(arguments);
+        return vrsim::runServe(arguments, withViewer ? vrsim::ViewerOpener(openViewer) : vrsim::ViewerOpener());
     return vrsim::runCommand(command, arguments);
 }

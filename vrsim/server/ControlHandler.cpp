@@ -54,7 +54,8 @@ void ControlHandler::handle(PeerConnection *peer, const Message &request)
     }
     case MessageType::Counters:
         peer->send(success(request.id) << jsonBytes(QJsonObject {
-                       {QStringLiteral("applicationMessages"), static_cast<qint64>(m_runtime.applicationMessages())}}));
+                       {QStringLiteral("applicationMessages"), static_cast<qint64>(m_runtime.applicationMessages())},
+                       {QStringLiteral("framesReceived"), static_cast<qint64>(m_runtime.framesReceived())}}));
         return;
     case MessageType::Snapshot:
         snapshot(peer, request);

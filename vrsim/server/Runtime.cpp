@@ -160,6 +160,7 @@ void Runtime::createOverlay(PeerConnection *peer, const Message &request)
     }
     m_overlays[overlay.handle] = overlay;
     reply(peer, request, Message() << vr::VROverlayError_None << overlay.handle << thumbnailHandle << overlay.visible);
+    emit overlaysChanged();
 }
 
 void Runtime::setOverlayFromFile(PeerConnection *peer, const Message &request)
@@ -199,32 +200,36 @@ void Runtime::setOverlayProperty(PeerConnection *peer, const Message &update)
             return;
         overlay->visible = visible;
         sendEvent(peer, handle, visible ? vr::VREvent_OverlayShown : vr::VREvent_OverlayHidden);
-        return;
+        break;
     }
     case OverlayProperty::MouseScale: {
         const double width = reader.real();
         const double height = reader.real();
-        if (reader.ok())
-            overlay->mouseScale = {width, height};
-        return;
+        if (!reader.ok())
+            return;
+        overlay->mouseScale = {width, height};
+        break;
     }
     case OverlayProperty::WidthInMeters: {
         const double width = reader.real();
-        if (reader.ok())
-            overlay->widthInMeters = width;
-        return;
+        if (!reader.ok())
+            return;
+        overlay->widthInMeters = width;
+        break;
     }
     case OverlayProperty::Alpha: {
         const double alpha = reader.real();
-        if (reader.ok())
-            overlay->alpha = alpha;
-        return;
+        if (!reader.ok())
+            return;
+        overlay->alpha = alpha;
+        break;
     }
     case OverlayProperty::InputMethod: {
         const int64_t method = reader.integer();
-        if (reader.ok())
-            overlay->inputMethod = static_cast<int>(method);
-        return;
+        if (!reader.ok())
+            return;
+        overlay->inputMethod = static_cast<int>(method);
+        break;
     }
     case OverlayProperty::Transform: {
         const auto device = static_cast<quint32>(reader.integer());
@@ -236,9 +241,10 @@ void Runtime::setOverlayProperty(PeerConnection *peer, const Message &update)
         overlay->hasTransform = true;
         overlay->transformDevice = device;
         overlay->transform = matrix;
-        return;
+        break;
     }
     }
+    emit overlaysChanged();
 }
 
 void Runtime::receiveFrame(PeerConnection *peer, const Message &frame)
@@ -256,6 +262,7 @@ void Runtime::receiveFrame(PeerConnection *peer, const Message &frame)
     overlay->submits = submits;
     overlay->textureWidth = static_cast<int>(width);
     overlay->textureHeight = static_cast<int>(height);
+    ++m_framesReceived;
     const QImage bottomUp(pixels.data(), static_cast<int>(width), static_cast<int>(height), static_cast<int>(width * 4),
         QImage::Format_RGBA8888);
     // OpenGL stores the bottom row first; everyone downstream wants the picture upright.
@@ -334,6 +341,7 @@ void Runtime::removeConnection(PeerConnection *peer)
         it = m_overlays.erase(it);
         emit overlayRemoved(handle);
     }
+    emit overlaysChanged();
 }
 
 const OverlayRecord *Runtime::findOverlay(const QString &key) const
@@ -361,6 +369,7 @@ void Runtime::setDashboardOpen(bool open)
         overlay.owner->send(Message(MessageType::OverlayVisibility) << handle << open);
         sendEvent(overlay.owner, handle, open ? vr::VREvent_OverlayShown : vr::VREvent_OverlayHidden);
     }
+    emit overlaysChanged();
 }
 
 QString Runtime::queueInput(const QString &key, InputAction action, double x, double y, int button)

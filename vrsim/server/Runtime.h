@@ -42,6 +42,7 @@ public:
     bool dashboardOpen() const { return m_dashboardOpen; }
     quint64 frame() const;
     quint64 applicationMessages() const { return m_applicationMessages; }
+    quint64 framesReceived() const { return m_framesReceived; }
 
     void setDashboardOpen(bool open);
     // An error message, or empty once the event is on its way.
@@ -54,6 +55,9 @@ public:
 signals:
     void frameArrived(quint64 handle, const QImage &image);
     void overlayRemoved(quint64 handle);
+    // Something a person looking at the overlays would see changed: an overlay came or went, one
+    // of its properties or the dashboard changed.
+    void overlaysChanged();
 
 private:
     void createOverlay(PeerConnection *peer, const Message &request);
@@ -80,6 +84,7 @@ private:
     quint64 m_nextHandle;
     bool m_dashboardOpen = false;
     quint64 m_applicationMessages = 0;
+    quint64 m_framesReceived = 0;
 };
 
 } // namespace vrsim

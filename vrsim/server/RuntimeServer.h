@@ -23,6 +23,7 @@ public:
     ~RuntimeServer() override;
 
     bool start(QString *error);
+    Runtime &runtime() { return m_runtime; }
 
 signals:
     void stopRequested();

@@ -34,7 +34,7 @@ bool parsePositive(const QString &text, bool allowZero, double *value)
 
 } // namespace
 
-int runServe(const QStringList &arguments)
+int runServe(const QStringList &arguments, const ViewerOpener &openViewer)
 {
     ServerOptions options;
     options.socketPath = QString::fromStdString(socketPath());
@@ -60,8 +60,6 @@ int runServe(const QStringList &arguments)
             return usageError(QStringLiteral("unexpected argument %1").arg(argument));
         }
     }
-    // There is no viewer window yet, so with or without --headless the runtime runs without one.
-
     // Watching before listening: whoever sees the socket may already send a signal.
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
@@ -72,6 +70,9 @@ int runServe(const QStringList &arguments)
         return 1;
     }
     QObject::connect(&server, &RuntimeServer::stopRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    std::unique_ptr<QObject> viewer;
+    if (!options.headless && openViewer)
+        viewer = openViewer(server.runtime());
     return QCoreApplication::exec();
 }
 
