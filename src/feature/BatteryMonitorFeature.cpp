@@ -20,14 +20,13 @@ constexpr const char *alertOverlayKey = "oxaAlertOverlay";
 } // namespace
 
 BatteryMonitorFeature::BatteryMonitorFeature(std::shared_ptr<IBatteryModel> batteryModel,
-                                             std::shared_ptr<IOverlayModel> alertModel,
-                                             std::shared_ptr<IOverlayModel> dashboardModel)
+    std::shared_ptr<IOverlayModel> alertModel, std::shared_ptr<IOverlayModel> dashboardModel)
     : m_alertModel(std::move(alertModel))
     , m_dashboardModel(std::move(dashboardModel))
     , m_batteryModel(std::move(batteryModel))
 {
-    OpenVR_System::instance().init(vr::VRApplication_Overlay, ApplicationIdentity::manifestFileName,
-                                   ApplicationIdentity::applicationKey, false);
+    OpenVR_System::instance().init(
+        vr::VRApplication_Overlay, ApplicationIdentity::manifestFileName, ApplicationIdentity::applicationKey, false);
 }
 
 BatteryMonitorFeature::~BatteryMonitorFeature()

@@ -14,7 +14,7 @@ class BatteryMonitorFeature : public IOverlayFeature
 {
 public:
     BatteryMonitorFeature(std::shared_ptr<IBatteryModel> batteryModel, std::shared_ptr<IOverlayModel> alertModel,
-                          std::shared_ptr<IOverlayModel> dashboardModel);
+        std::shared_ptr<IOverlayModel> dashboardModel);
     ~BatteryMonitorFeature() override;
 
     void start() override;

@@ -20,16 +20,16 @@ OpenVR_Dashboard::OpenVR_Dashboard(std::string friendlyName, std::string key, st
 
     error = overlay->SetOverlayInputMethod(m_handle, vr::VROverlayInputMethod_Mouse);
     if (error != vr::VROverlayError_None) {
-        qCritical() << "Error (" << static_cast<int>(error) << ") setting overlay input method, name:"
-                    << m_name.c_str();
+        qCritical() << "Error (" << static_cast<int>(error)
+                    << ") setting overlay input method, name:" << m_name.c_str();
     }
 
     const QString thumbnail = resolveThumbnailPath(thumbnailPath);
     qDebug() << "BatteryIcon:" << thumbnail;
     error = overlay->SetOverlayFromFile(m_thumbnailHandle, thumbnail.toStdString().c_str());
     if (error != vr::VROverlayError_None) {
-        qCritical() << "Error (" << static_cast<int>(error) << ") setting dashboard overlay thumbnail, name:"
-                    << m_name.c_str();
+        qCritical() << "Error (" << static_cast<int>(error)
+                    << ") setting dashboard overlay thumbnail, name:" << m_name.c_str();
     }
 }
 

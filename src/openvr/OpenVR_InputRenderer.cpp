@@ -63,8 +63,7 @@ void OpenVR_InputRenderer::discardEvents()
     if (!overlay)
         return;
     vr::VREvent_t vrEvent;
-    while (overlay->PollNextOverlayEvent(m_handle, &vrEvent, sizeof(vrEvent))) {
-    }
+    while (overlay->PollNextOverlayEvent(m_handle, &vrEvent, sizeof(vrEvent))) { }
 }
 
 void OpenVR_InputRenderer::setTexture(uint32_t textureId)

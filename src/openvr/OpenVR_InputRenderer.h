@@ -10,7 +10,9 @@
 // The common half of the program's two overlays: mouse events out of the
 // runtime, texture, mouse scale, width and alpha into it. Subclasses create
 // the overlay and decide visibility and placement.
-class OpenVR_InputRenderer : public IInputSource, public IVRRenderer
+class OpenVR_InputRenderer
+    : public IInputSource
+    , public IVRRenderer
 {
 public:
     ~OpenVR_InputRenderer() override = default;

@@ -21,7 +21,7 @@ constexpr float degreesToRadians = 0.0174533f;
 
 OpenVR_Overlay::Matrix4 identity()
 {
-    OpenVR_Overlay::Matrix4 m{};
+    OpenVR_Overlay::Matrix4 m {};
     for (int i = 0; i < 4; ++i)
         m[i][i] = 1.0f;
     return m;
@@ -29,7 +29,7 @@ OpenVR_Overlay::Matrix4 identity()
 
 OpenVR_Overlay::Matrix4 multiply(const OpenVR_Overlay::Matrix4 &a, const OpenVR_Overlay::Matrix4 &b)
 {
-    OpenVR_Overlay::Matrix4 r{};
+    OpenVR_Overlay::Matrix4 r {};
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
             float sum = 0.0f;
@@ -83,8 +83,8 @@ OpenVR_Overlay::OpenVR_Overlay(std::string key, std::string name)
     , m_orientation(identity())
 {
     vr::IVROverlay *overlay = vr::VROverlay();
-    const vr::EVROverlayError error = overlay ? overlay->CreateOverlay(key.c_str(), name.c_str(), &m_handle)
-                                              : vr::VROverlayError_RequestFailed;
+    const vr::EVROverlayError error
+        = overlay ? overlay->CreateOverlay(key.c_str(), name.c_str(), &m_handle) : vr::VROverlayError_RequestFailed;
     if (error != vr::VROverlayError_None) {
         qCritical() << "Error (" << static_cast<int>(error) << ") creating overlay, name:" << key.c_str();
         return;
@@ -105,9 +105,9 @@ OpenVR_Overlay::~OpenVR_Overlay()
 float OpenVR_Overlay::displayFrequency() const
 {
     vr::IVRSystem *system = vr::VRSystem();
-    const float frequency = system ? system->GetFloatTrackedDeviceProperty(vr::k_unTrackedDeviceIndex_Hmd,
-                                                                           vr::Prop_DisplayFrequency_Float)
-                                   : 0.0f;
+    const float frequency = system
+        ? system->GetFloatTrackedDeviceProperty(vr::k_unTrackedDeviceIndex_Hmd, vr::Prop_DisplayFrequency_Float)
+        : 0.0f;
     // Without a frequency every timing below would be infinite: a frame timer
     // of 0 ms and a sleep that never ends.
     if (!(frequency > 0.0f) || !std::isfinite(frequency))
@@ -129,8 +129,8 @@ float OpenVR_Overlay::secondsToPhotons() const
     const float secondsPerFrame = 1.0f / displayFrequency();
     float sinceVsync = 0.0f;
     system->GetTimeSinceLastVsync(&sinceVsync, nullptr);
-    const float vsyncToPhotons = system->GetFloatTrackedDeviceProperty(vr::k_unTrackedDeviceIndex_Hmd,
-                                                                       vr::Prop_SecondsFromVsyncToPhotons_Float);
+    const float vsyncToPhotons = system->GetFloatTrackedDeviceProperty(
+        vr::k_unTrackedDeviceIndex_Hmd, vr::Prop_SecondsFromVsyncToPhotons_Float);
     return secondsPerFrame - sinceVsync + vsyncToPhotons;
 }
 
@@ -160,9 +160,9 @@ void OpenVR_Overlay::setPlacement(float x, float y, float distance, float)
     const float phi = static_cast<float>(static_cast<double>(yaw) * static_cast<double>(degreesToRadians));
 
     const float r = std::sin(theta) * distance;
-    const Vector3 p{std::sin(phi) * r, std::cos(theta) * distance, -(std::cos(phi) * r)};
+    const Vector3 p {std::sin(phi) * r, std::cos(theta) * distance, -(std::cos(phi) * r)};
 
-    m_orientation = faceOrigin(p, Vector3{0.0f, 0.0f, 0.0f}, Vector3{0.0f, 1.0f, 0.0f});
+    m_orientation = faceOrigin(p, Vector3 {0.0f, 0.0f, 0.0f}, Vector3 {0.0f, 1.0f, 0.0f});
     m_translation = identity();
     m_translation[0][3] = p.x;
     m_translation[1][3] = p.y;
@@ -178,7 +178,7 @@ OpenVR_Overlay::Matrix4 OpenVR_Overlay::faceOrigin(Vector3 eye, Vector3 target, 
     // The runtime gets the first element of row 0 and the last of row 2
     // negated; on the horizontal centre line that makes the panel's third
     // column point from the panel back to the head.
-    Matrix4 m{};
+    Matrix4 m {};
     m[0] = {-s.x, s.y, s.z, 0.0f};
     m[1] = {t.x, t.y, t.z, 0.0f};
     m[2] = {f.x, f.y, -f.z, 0.0f};

@@ -12,7 +12,9 @@ class QTimer;
 // The HUD: a world overlay fixed to the headset, placed on a sphere about the
 // head from a position in the field of view. A frame timer at half the frame
 // period hands the runtime the transform once per display frame.
-class OpenVR_Overlay : public OpenVR_InputRenderer, public QObject
+class OpenVR_Overlay
+    : public OpenVR_InputRenderer
+    , public QObject
 {
 public:
     using Matrix4 = std::array<std::array<float, 4>, 4>; // [row][column]

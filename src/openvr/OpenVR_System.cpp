@@ -20,8 +20,8 @@ OpenVR_System::~OpenVR_System()
     delete m_pollTimer;
 }
 
-bool OpenVR_System::init(vr::EVRApplicationType applicationType, std::string manifestFileName,
-                         std::string applicationKey, bool force)
+bool OpenVR_System::init(
+    vr::EVRApplicationType applicationType, std::string manifestFileName, std::string applicationKey, bool force)
 {
     if (!force && m_initialized)
         return true;

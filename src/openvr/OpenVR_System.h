@@ -20,8 +20,8 @@ public:
     // does not know `applicationKey` yet. A connection that fails ends the
     // process (exit status -1). Without `force`, a connected instance is left
     // as it is.
-    bool init(vr::EVRApplicationType applicationType, std::string manifestFileName, std::string applicationKey,
-              bool force);
+    bool init(
+        vr::EVRApplicationType applicationType, std::string manifestFileName, std::string applicationKey, bool force);
     bool isInitialized() const { return m_initialized; }
 
     QString manifestPath() const;

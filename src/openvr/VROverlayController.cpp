@@ -4,9 +4,8 @@
 #include <QTimer>
 
 VROverlayController::VROverlayController(std::shared_ptr<IInputSource> inputSource,
-                                         std::shared_ptr<IVRRenderer> renderer,
-                                         std::shared_ptr<ITextureView> textureView,
-                                         std::shared_ptr<IOverlayModel> model)
+    std::shared_ptr<IVRRenderer> renderer, std::shared_ptr<ITextureView> textureView,
+    std::shared_ptr<IOverlayModel> model)
     : m_updateTimer(new QTimer)
     , m_durationTimer(new QTimer)
     , m_inputSource(std::move(inputSource))

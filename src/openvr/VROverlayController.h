@@ -20,7 +20,7 @@ class VROverlayController : public QObject
 {
 public:
     VROverlayController(std::shared_ptr<IInputSource> inputSource, std::shared_ptr<IVRRenderer> renderer,
-                        std::shared_ptr<ITextureView> textureView, std::shared_ptr<IOverlayModel> model);
+        std::shared_ptr<ITextureView> textureView, std::shared_ptr<IOverlayModel> model);
     ~VROverlayController() override;
 
     void applySettings();

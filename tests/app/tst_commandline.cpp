@@ -22,8 +22,8 @@ private slots:
     void missingManifest();
 
 private:
-    static VrsimServer::Result voltaro(const VrsimServer &server, const QStringList &arguments,
-                                       const QProcessEnvironment &extra = {})
+    static VrsimServer::Result voltaro(
+        const VrsimServer &server, const QStringList &arguments, const QProcessEnvironment &extra = {})
     {
         return server.run(VrsimServer::binary(QStringLiteral("voltaro")), arguments, 20000, extra);
     }
@@ -51,7 +51,7 @@ void tst_CommandLine::installAndUninstallTogetherOnlyInstall()
     const QJsonObject registered = app(server);
     QVERIFY2(!registered.isEmpty(), qPrintable(result.output));
     QCOMPARE(registered.value(QStringLiteral("manifest")).toString(),
-             QDir::cleanPath(VrsimServer::binary(QStringLiteral("Ampora.vrmanifest"))));
+        QDir::cleanPath(VrsimServer::binary(QStringLiteral("Ampora.vrmanifest"))));
     QCOMPARE(registered.value(QStringLiteral("autoLaunch")).toBool(), true);
 
     // A second install finds the application known.
@@ -85,10 +85,10 @@ void tst_CommandLine::uninstallOfUnknownApplicationRegistersThenRemoves()
 void tst_CommandLine::invalidArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("--help") << QStringList{QStringLiteral("--help")};
-    QTest::newRow("-h") << QStringList{QStringLiteral("-h")};
-    QTest::newRow("-install (a cluster of letters)") << QStringList{QStringLiteral("-install")};
-    QTest::newRow("misspelt") << QStringList{QStringLiteral("--instal")};
+    QTest::newRow("--help") << QStringList {QStringLiteral("--help")};
+    QTest::newRow("-h") << QStringList {QStringLiteral("-h")};
+    QTest::newRow("-install (a cluster of letters)") << QStringList {QStringLiteral("-install")};
+    QTest::newRow("misspelt") << QStringList {QStringLiteral("--instal")};
 }
 
 void tst_CommandLine::invalidArguments()
@@ -115,7 +115,7 @@ void tst_CommandLine::noRuntime()
     QProcessEnvironment elsewhere;
     elsewhere.insert(QStringLiteral("VRSIM_SOCKET"), server.root() + QStringLiteral("/runtime/nobody.sock"));
 
-    for (const QStringList &arguments : {QStringList{}, QStringList{QStringLiteral("--install")}}) {
+    for (const QStringList &arguments : {QStringList {}, QStringList {QStringLiteral("--install")}}) {
         const auto result = voltaro(server, arguments, elsewhere);
         QVERIFY(result.finished);
         QCOMPARE(result.exitCode, 255);
@@ -137,9 +137,9 @@ void tst_CommandLine::refusedRegistration()
     VrsimServer server;
     QVERIFY(server.isReady());
 
-    QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("AddApplicationManifest"), QStringLiteral("107")})
-                 .exitCode,
-             0);
+    QCOMPARE(
+        server.cli({QStringLiteral("fail"), QStringLiteral("AddApplicationManifest"), QStringLiteral("107")}).exitCode,
+        0);
     auto result = voltaro(server, {QStringLiteral("--install")});
     QCOMPARE(result.exitCode, 0);
     QVERIFY2(result.output.contains(QLatin1String("Error installing manifest: 107")), qPrintable(result.output));
@@ -147,19 +147,19 @@ void tst_CommandLine::refusedRegistration()
 
     QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("SetApplicationAutoLaunch"), QStringLiteral("104")})
                  .exitCode,
-             0);
+        0);
     result = voltaro(server, {QStringLiteral("--install")});
-    QVERIFY2(result.output.contains(QLatin1String("Failed to set application auto launch: 104")),
-             qPrintable(result.output));
+    QVERIFY2(
+        result.output.contains(QLatin1String("Failed to set application auto launch: 104")), qPrintable(result.output));
     QVERIFY(!app(server).isEmpty());
 
     QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("RemoveApplicationManifest"), QStringLiteral("105")})
                  .exitCode,
-             0);
+        0);
     result = voltaro(server, {QStringLiteral("--uninstall")});
     QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.output.contains(QLatin1String("Failed to remove application manifest: 105")),
-             qPrintable(result.output));
+    QVERIFY2(
+        result.output.contains(QLatin1String("Failed to remove application manifest: 105")), qPrintable(result.output));
     QVERIFY(!app(server).isEmpty());
 }
 
