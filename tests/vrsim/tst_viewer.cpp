@@ -79,6 +79,7 @@ private slots:
     void cleanup();
 
     void listsOverlaysAndShowsTheSelectedFrame();
+    void listFollowsAHeadLockedOverlay();
     void mouseReachesThePanelInPanelPixels_data();
     void mouseReachesThePanelInPanelPixels();
     void refusedInputReachesNobody_data();
@@ -226,6 +227,24 @@ void TestViewer::listsOverlaysAndShowsTheSelectedFrame()
     QTRY_COMPARE(list->topLevelItemCount(), 1);
     QCOMPARE(list->selectedHandle(), handleOf(QStringLiteral("hud")));
     QTRY_COMPARE(m_window->frameView()->frame().size(), QSize(120, 60));
+}
+
+void TestViewer::listFollowsAHeadLockedOverlay()
+{
+    // A new transform arrives every few milliseconds for as long as it moves; the list must
+    // still catch up with what changes.
+    PanelClient hud(clientEnvironment());
+    QVERIFY(hud.start(QStringLiteral("hud"), QSize(40, 20), {QStringLiteral("--head-locked")}));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const OverlayList *list = m_window->overlayList();
+    QTRY_COMPARE(rowTexts(list, 0).value(1), QStringLiteral("yes"));
+    QTRY_VERIFY(record(QStringLiteral("hud")) && record(QStringLiteral("hud"))->hasTransform);
+
+    QVERIFY(hud.command(QStringLiteral("hide")));
+    QTRY_COMPARE(rowTexts(list, 0).value(1), QStringLiteral("no"));
+    QVERIFY(hud.command(QStringLiteral("show")));
+    QTRY_COMPARE(rowTexts(list, 0).value(1), QStringLiteral("yes"));
 }
 
 void TestViewer::mouseReachesThePanelInPanelPixels_data()

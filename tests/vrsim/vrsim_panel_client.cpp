@@ -1,7 +1,9 @@
 // Plays an application with one panel: `vrsim_panel_client KEY WIDTH HEIGHT [--dashboard]
-// [--mouse-scale W H]` creates overlay KEY, takes mouse input with a mouse scale of W x H
-// (default WIDTH x HEIGHT), shows it (a world overlay) and submits panelPicture() of WIDTH x
-// HEIGHT as an OpenGL texture every few milliseconds, as the program does on its ticks. It says
+// [--mouse-scale W H] [--head-locked]` creates overlay KEY, takes mouse input with a mouse scale
+// of W x H (default WIDTH x HEIGHT), shows it (a world overlay) and submits panelPicture() of
+// WIDTH x HEIGHT as an OpenGL texture every few milliseconds, as the program does on its ticks;
+// head-locked, it also moves a little relative to the headset on every tick, as the HUD does
+// while it glides into place. It says
 // "ready" once set up and prints every mouse event of the overlay as a line: "move X Y",
 // "down B", "up B". Lines on stdin: "hide", "show", "mouse", "no-mouse" (the input method), each
 // answered with "ok" once the call is made. Ends when stdin closes.
@@ -33,6 +35,7 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     const bool dashboard = arguments.removeAll(QStringLiteral("--dashboard")) > 0;
+    const bool headLocked = arguments.removeAll(QStringLiteral("--head-locked")) > 0;
     QSizeF mouseScale;
     const int scaleOption = arguments.indexOf(QStringLiteral("--mouse-scale"));
     if (scaleOption >= 0 && scaleOption + 2 < arguments.size()) {
@@ -72,7 +75,13 @@ int main(int argc, char *argv[])
     const vr::Texture_t submitted {
         reinterpret_cast<void *>(uintptr_t(texture)), vr::TextureType_OpenGL, vr::ColorSpace_Gamma};
     QTimer tick;
+    vr::HmdMatrix34_t inFront {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, -0.3f}}};
+    int ticks = 0;
     QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (headLocked) {
+            inFront.m[2][3] = -0.3f - 0.001f * float(++ticks % 10);
+            overlays->SetOverlayTransformTrackedDeviceRelative(handle, vr::k_unTrackedDeviceIndex_Hmd, &inFront);
+        }
         overlays->SetOverlayTexture(handle, &submitted);
         vr::VREvent_t event {};
         while (overlays->PollNextOverlayEvent(handle, &event, sizeof event)) {

@@ -241,7 +241,8 @@ void Runtime::setOverlayProperty(PeerConnection *peer, const Message &update)
         overlay->hasTransform = true;
         overlay->transformDevice = device;
         overlay->transform = matrix;
-        break;
+        // A head-locked overlay sends this every display frame and nobody watching shows it.
+        return;
     }
     }
     emit overlaysChanged();

@@ -56,7 +56,7 @@ signals:
     void frameArrived(quint64 handle, const QImage &image);
     void overlayRemoved(quint64 handle);
     // Something a person looking at the overlays would see changed: an overlay came or went, one
-    // of its properties or the dashboard changed.
+    // of its properties (but its transform) or the dashboard changed.
     void overlaysChanged();
 
 private:

@@ -72,7 +72,12 @@ ViewerWindow::ViewerWindow(Runtime &runtime, QWidget *parent)
     m_refreshSoon.setSingleShot(true);
     m_refreshSoon.setInterval(kRefreshDelayMs);
     connect(&m_refreshSoon, &QTimer::timeout, this, &ViewerWindow::refresh);
-    connect(&m_runtime, &Runtime::overlaysChanged, &m_refreshSoon, qOverload<>(&QTimer::start));
+    // Gathers a burst of changes into one refresh; restarting the timer on each would put the
+    // refresh off for as long as changes keep coming.
+    connect(&m_runtime, &Runtime::overlaysChanged, &m_refreshSoon, [this] {
+        if (!m_refreshSoon.isActive())
+            m_refreshSoon.start();
+    });
     connect(m_list, &OverlayList::selectedHandleChanged, this, &ViewerWindow::showOverlay);
     connect(&m_feed, &FrameFeed::frameArrived, this, [this](const QImage &image) {
         m_frame->setFrame(image);
