@@ -150,6 +150,14 @@ QJsonObject VrsimHarness::status() const
     return QJsonDocument::fromJson(result.out).object();
 }
 
+qint64 VrsimHarness::counter(const QString &name) const
+{
+    const Result result = run({QStringLiteral("counters")});
+    if (result.exitCode != 0)
+        return -1;
+    return QJsonDocument::fromJson(result.out).object().value(name).toVariant().toLongLong();
+}
+
 QJsonObject VrsimHarness::overlay(const QString &key) const
 {
     const QJsonArray overlays = status().value(QStringLiteral("overlays")).toArray();

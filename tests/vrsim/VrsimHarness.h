@@ -53,6 +53,8 @@ public:
     QJsonObject status() const;
     // The overlay of that key in `vrsim status`, or an empty object.
     QJsonObject overlay(const QString &key) const;
+    // One figure of `vrsim counters` ("applicationMessages", "framesReceived"), or -1.
+    qint64 counter(const QString &name) const;
 
 private:
     bool launch(const QStringList &arguments, const QProcessEnvironment &environment);
