@@ -27,6 +27,7 @@ QPixmap checkerTile()
 
 FrameView::FrameView(QWidget *parent)
     : QWidget(parent)
+    , m_checker(checkerTile())
 {
     setMouseTracking(true);
     setMinimumSize(160, 120);
@@ -67,7 +68,7 @@ void FrameView::paintEvent(QPaintEvent *)
     if (target.isEmpty())
         return;
     painter.setBrushOrigin(target.topLeft());
-    painter.fillRect(target, QBrush(checkerTile()));
+    painter.fillRect(target, QBrush(m_checker));
     if (m_frame.isNull()) {
         painter.drawText(target, Qt::AlignCenter, tr("No frame yet"));
         return;

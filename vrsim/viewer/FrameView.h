@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QSizeF>
 #include <QWidget>
 
@@ -37,6 +38,7 @@ private:
     // Clamped to the panel's edges, so a drag that leaves the panel still ends on it.
     QPointF toPanel(const QPointF &widgetPosition) const;
 
+    const QPixmap m_checker;
     QImage m_frame;
     QSizeF m_panelSize;
     // Buttons pressed on the panel; only their releases reach it.
