@@ -5,6 +5,7 @@
 #include "Runtime.h"
 #include "StatusReport.h"
 
+#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QTimer>
 
@@ -136,8 +137,16 @@ void ControlHandler::snapshot(PeerConnection *peer, const Message &request)
     const quint64 handle = overlay->handle;
     auto *timer = new QTimer(this);
     timer->setSingleShot(true);
+    // A coarse timer may fire up to 5% early, and a caller that asked for S seconds must get at
+    // least S: the deadline decides, the timer only wakes us.
+    timer->setTimerType(Qt::PreciseTimer);
+    const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
     const quint32 id = request.id;
-    connect(timer, &QTimer::timeout, this, [this, handle, timer, timeoutMs] {
+    connect(timer, &QTimer::timeout, this, [this, handle, timer, timeoutMs, deadline] {
+        if (!deadline.hasExpired()) {
+            timer->start(static_cast<int>(qMin<qint64>(deadline.remainingTime() + 1, INT32_MAX)));
+            return;
+        }
         QList<PendingSnapshot> &pending = m_snapshots[handle];
         for (int i = 0; i < pending.size(); ++i) {
             if (pending[i].timer != timer)
