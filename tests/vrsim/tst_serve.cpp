@@ -114,6 +114,7 @@ void TestServe::viewerOnlyWithADisplay_data()
     QTest::newRow("display that does not answer") << unusedDisplay() << QString() << false;
     QTest::newRow("X platform named, no display") << QString() << "xcb" << false;
     QTest::newRow("offscreen platform") << here << "offscreen" << false;
+    QTest::newRow("platform that does not start") << here << "nosuchplatform" << false;
 }
 
 void TestServe::viewerOnlyWithADisplay()

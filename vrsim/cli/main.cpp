@@ -4,6 +4,7 @@
 #include "ViewerWindow.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <memory>
@@ -15,6 +16,34 @@ std::unique_ptr<QObject> openViewer(vrsim::Runtime &runtime)
     auto window = std::make_unique<vrsim::ViewerWindow>(runtime);
     window->show();
     return window;
+}
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// Qt's own account of a platform that would not start, which the fallback makes moot.
+void dropPlatformMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtFatalMsg && context.category && qstrncmp(context.category, "qt.qpa", 6) == 0)
+        return;
+    g_previousHandler(type, context, message);
+}
+
+// A display that answered the probe can still refuse the application's own connection a moment
+// later (an X server that resets when its last client leaves does, for a while). Qt aborts
+// the process when no platform starts, so offscreen stands behind the display's platform, and
+// the runtime goes on serving without a window.
+std::unique_ptr<QCoreApplication> openOnDisplay(int &argc, char *argv[])
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", (platform.isEmpty() ? QByteArrayLiteral("xcb") : platform) + ";offscreen");
+    g_previousHandler = qInstallMessageHandler(dropPlatformMessages);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
+    if (platform.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
+    else
+        qputenv("QT_QPA_PLATFORM", platform);
+    return app;
 }
 
 } // namespace
@@ -37,7 +66,10 @@ int main(int argc, char *argv[])
     }
     std::unique_ptr<QCoreApplication> app;
     if (withViewer) {
-        app = std::make_unique<QApplication>(argc, argv);
+        app = openOnDisplay(argc, argv);
+        withViewer = QGuiApplication::platformName() != QLatin1String("offscreen");
+        if (!withViewer)
+            QTextStream(stderr) << "vrsim serve: the display did not answer, so no viewer window\n";
         // Closing the viewer leaves the runtime serving; `vrsim stop` ends it.
         QApplication::setQuitOnLastWindowClosed(false);
     } else {
