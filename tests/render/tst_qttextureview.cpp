@@ -162,15 +162,15 @@ void TestQTTextureView::sceneChangesWithinElevenMillisecondsMakeOneFrame()
     QVERIFY(timer->isSingleShot());
     QTRY_VERIFY(view->renderCount() == 1 && !timer->isActive());
 
-    QElapsedTimer clock;
-    clock.start();
+    // The changes come without a return to the event loop, so however long they take, the
+    // timer cannot fire between them: they all fall within one delay.
     QQuickItem *marker = m_scene->findChild<QQuickItem *>(QStringLiteral("marker"));
     for (int step = 1; step <= 5; ++step) {
         marker->setX(20 + step * 10);
         m_scene->setProperty("color", QColor::fromHsv(step * 40, 200, 200));
     }
-    QVERIFY2(clock.elapsed() < 11, "the changes took longer than one frame's delay");
     QVERIFY(timer->isActive());
+    QCOMPARE(view->renderCount(), 1u);
 
     QTRY_COMPARE(view->renderCount(), 2u);
     // No request is left over for a second frame.
