@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 namespace vrsim {
 
@@ -22,6 +23,10 @@ struct OverlayRecord
     quint64 partner = 0;
 
     bool visible = false;
+    // When the overlay was last shown and last hidden, in nanoseconds of the machine's
+    // monotonic clock (0: never), so tests time what the runtime saw rather than when they looked.
+    int64_t shownAtNs = 0;
+    int64_t hiddenAtNs = 0;
     double alpha = 1.0;
     double widthInMeters = 1.0;
     std::array<double, 2> mouseScale {1.0, 1.0};
@@ -37,6 +42,8 @@ struct OverlayRecord
 
     double mouseX = 0.0;
     double mouseY = 0.0;
+
+    void noteVisibility(int64_t nowNs) { (visible ? shownAtNs : hiddenAtNs) = nowNs; }
 };
 
 } // namespace vrsim

@@ -199,6 +199,7 @@ void Runtime::setOverlayProperty(PeerConnection *peer, const Message &update)
         if (!reader.ok() || overlay->dashboard || overlay->visible == visible)
             return;
         overlay->visible = visible;
+        overlay->noteVisibility(monotonicNs());
         sendEvent(peer, handle, visible ? vr::VREvent_OverlayShown : vr::VREvent_OverlayHidden);
         break;
     }
@@ -367,6 +368,7 @@ void Runtime::setDashboardOpen(bool open)
         if (!overlay.dashboard)
             continue;
         overlay.visible = open;
+        overlay.noteVisibility(monotonicNs());
         overlay.owner->send(Message(MessageType::OverlayVisibility) << handle << open);
         sendEvent(overlay.owner, handle, open ? vr::VREvent_OverlayShown : vr::VREvent_OverlayHidden);
     }

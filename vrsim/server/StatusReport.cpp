@@ -33,6 +33,11 @@ QJsonValue thumbnailJson(const Runtime &runtime, const OverlayRecord &overlay)
     return QJsonObject {{QStringLiteral("file"), file.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(file)}};
 }
 
+QJsonValue secondsOrNull(int64_t ns)
+{
+    return ns == 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(static_cast<double>(ns) * 1e-9);
+}
+
 QJsonObject overlayJson(const Runtime &runtime, const OverlayRecord &overlay)
 {
     return QJsonObject {
@@ -41,6 +46,8 @@ QJsonObject overlayJson(const Runtime &runtime, const OverlayRecord &overlay)
         {QStringLiteral("owner"), overlay.owner->pid()},
         {QStringLiteral("dashboard"), overlay.dashboard},
         {QStringLiteral("visible"), overlay.visible},
+        {QStringLiteral("shownAt"), secondsOrNull(overlay.shownAtNs)},
+        {QStringLiteral("hiddenAt"), secondsOrNull(overlay.hiddenAtNs)},
         {QStringLiteral("alpha"), overlay.alpha},
         {QStringLiteral("widthInMeters"), overlay.widthInMeters},
         {QStringLiteral("mouseScale"), QJsonArray {overlay.mouseScale[0], overlay.mouseScale[1]}},
