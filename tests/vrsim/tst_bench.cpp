@@ -152,9 +152,8 @@ void BenchClientCalls::idleCallsStayOffTheSocket()
                                  .arg(median, 0, 'f', 1)
                                  .arg(kBatches)
                                  .arg(kCallsPerBatch);
-        // A round trip to the runtime costs tens of microseconds; this bound only catches one.
-        QVERIFY2(median < 5000, qPrintable(name));
     }
+    // The figures above are for reading; what must hold is that no call went to the runtime.
     QCOMPARE(applicationMessages(), before);
 }
 

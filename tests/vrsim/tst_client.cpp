@@ -20,6 +20,9 @@ static_assert(sizeof(vr::EVROverlayError) == 4 && sizeof(vr::EVREventType) == 4,
 
 namespace {
 
+// How long the client library waits for the runtime's answer to a request.
+constexpr qint64 kReplyTimeoutMs = 2000;
+
 // Calls a program makes, each answering what it returned as text, for the table of what a
 // program gets from a runtime that has gone away.
 QString callAfterRuntimeDied(const QString &name, vr::VROverlayHandle_t overlay)
@@ -268,7 +271,10 @@ void TestClient::deadRuntimeAnswersAtOnce()
         return result == expected;
     };
     QTRY_VERIFY_WITH_TIMEOUT(attempt(), 5000);
-    QVERIFY2(slowestMs < 500, qPrintable(QStringLiteral("a call took %1 ms").arg(slowestMs)));
+    // A call that waited for the dead runtime's answer would take the whole reply timeout; one
+    // that knows it is gone takes microseconds, however busy the machine.
+    qInfo("slowest call: %lld ms", slowestMs);
+    QVERIFY2(slowestMs < kReplyTimeoutMs, qPrintable(QStringLiteral("a call took %1 ms").arg(slowestMs)));
 }
 
 void TestClient::reconnectsToARestartedRuntime()
@@ -309,7 +315,10 @@ void TestClient::hungRuntimeTimesOut()
     ::kill(pid, SIGCONT);
     QCOMPARE(created, vr::VROverlayError_RequestFailed);
     QCOMPARE(overlay, vr::k_ulOverlayHandleInvalid);
-    QVERIFY2(elapsed < 4000, qPrintable(QStringLiteral("waited %1 ms").arg(elapsed)));
+    // It gave up after its reply timeout rather than waiting for good; the margin above the
+    // timeout is for a busy machine.
+    qInfo("gave up after %lld ms", elapsed);
+    QVERIFY2(elapsed < 5 * kReplyTimeoutMs, qPrintable(QStringLiteral("waited %1 ms").arg(elapsed)));
 }
 
 void TestClient::defaultSocketFolderIsPrivate()
