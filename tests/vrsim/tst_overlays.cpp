@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <ctime>
 #include <limits>
 
 namespace {
@@ -39,6 +40,14 @@ DashboardHandles createDashboard(const char *key)
 QJsonObject json(const char *text)
 {
     return QJsonDocument::fromJson(QByteArray(text)).object();
+}
+
+// The clock the runtime stamps visibility changes with.
+double monotonicSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
 QJsonObject withOwner(QJsonObject overlay)
@@ -171,10 +180,12 @@ void TestOverlays::newOverlays_data()
     QTest::addColumn<QJsonObject>("expected");
 
     QTest::newRow("world") << false << json(R"({"key": "fresh", "name": "fresh", "dashboard": false,
-        "visible": false, "alpha": 1.0, "widthInMeters": 1.0, "mouseScale": [1, 1], "inputMethod": 0,
+        "visible": false, "shownAt": null, "hiddenAt": null, "alpha": 1.0, "widthInMeters": 1.0,
+        "mouseScale": [1, 1], "inputMethod": 0,
         "thumbnail": null, "transform": null, "texture": {"submits": 0, "width": 0, "height": 0}})");
     QTest::newRow("dashboard") << true << json(R"({"key": "fresh", "name": "fresh", "dashboard": true,
-        "visible": false, "alpha": 1.0, "widthInMeters": 1.0, "mouseScale": [1, 1], "inputMethod": 0,
+        "visible": false, "shownAt": null, "hiddenAt": null, "alpha": 1.0, "widthInMeters": 1.0,
+        "mouseScale": [1, 1], "inputMethod": 0,
         "thumbnail": {"file": null}, "transform": null, "texture": {"submits": 0, "width": 0, "height": 0}})");
 }
 
@@ -200,10 +211,19 @@ void TestOverlays::statusShowsWhatTheApplicationSet()
     const vr::HmdMatrix34_t transform {{{1, 0, 0, 0.25f}, {0, 1, 0, -0.5f}, {0, 0, 1, -0.75f}}};
     QCOMPARE(overlays()->SetOverlayTransformTrackedDeviceRelative(handle, vr::k_unTrackedDeviceIndex_Hmd, &transform),
         vr::VROverlayError_None);
+    const double beforeShow = monotonicSeconds();
     QCOMPARE(overlays()->ShowOverlay(handle), vr::VROverlayError_None);
     QVERIFY(overlays()->IsOverlayVisible(handle));
+    const double afterShow = monotonicSeconds();
 
-    const QJsonObject status = m_harness.status();
+    QJsonObject status = m_harness.status();
+    // Shown on the machine's monotonic clock while the call was under way; never hidden.
+    QJsonArray listed = status.value(QStringLiteral("overlays")).toArray();
+    QJsonObject shown = listed.at(0).toObject();
+    const double shownAt = shown.take(QStringLiteral("shownAt")).toDouble();
+    QVERIFY2(shownAt >= beforeShow && shownAt <= afterShow, qPrintable(QString::number(shownAt, 'f', 3)));
+    listed.replace(0, shown);
+    status.insert(QStringLiteral("overlays"), listed);
     QCOMPARE(status.value(QStringLiteral("hz")).toDouble(), 90.0);
     QCOMPARE(status.value(QStringLiteral("dashboardOpen")).toBool(), false);
     QVERIFY(status.value(QStringLiteral("frame")).toDouble() > 0);
@@ -211,7 +231,7 @@ void TestOverlays::statusShowsWhatTheApplicationSet()
         QJsonArray({QJsonObject {{"pid", QCoreApplication::applicationPid()}, {"type", 2}}}));
     QCOMPARE(status.value(QStringLiteral("overlays")).toArray(),
         QJsonArray({withOwner(json(R"({"key": "oxaAlertOverlay", "name": "oxaAlertOverlay",
-                 "dashboard": false, "visible": true, "alpha": 0.0, "widthInMeters": 0.125,
+                 "dashboard": false, "visible": true, "hiddenAt": null, "alpha": 0.0, "widthInMeters": 0.125,
                  "mouseScale": [1043, 537], "inputMethod": 1, "thumbnail": null,
                  "transform": {"device": 0, "matrix": [[1, 0, 0, 0.25], [0, 1, 0, -0.5], [0, 0, 1, -0.75]]},
                  "texture": {"submits": 0, "width": 0, "height": 0}})"))}));
