@@ -384,6 +384,7 @@ Rectangle {
                 // above its slider than the critical one does.
                 caption.width: 500
                 caption.height: 48
+                caption.horizontalAlignment: Text.AlignLeft
                 sliderTopMargin: height * 0.25
                 from: root.slidersMin
                 to: root.slidersMax
