@@ -1,15 +1,19 @@
 #include "fakes/FakeBatteryModel.h"
 #include "fakes/IsolatedSettings.h"
+#include "fakes/ItemTree.h"
 #include "fakes/MessageCatcher.h"
 #include "fakes/RecordingDashboard.h"
 #include "qml/QmlBatteryAlert.h"
 #include "qml/QmlBatteryAlertModel.h"
 #include "qml/QmlBatteryDashboardModel.h"
 
+#include <QDirIterator>
 #include <QDomDocument>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickStyle>
 #include <QResource>
@@ -29,6 +33,7 @@ private slots:
 
     void resourceEntries_data();
     void resourceEntries();
+    void resourceTreeHoldsNothingElse();
     void silhouettesAreSingleEvenOddPaths_data();
     void silhouettesAreSingleEvenOddPaths();
     void alertPictureLeavesTheBarAreaClear();
@@ -55,7 +60,7 @@ private:
         std::shared_ptr<FakeBatteryModel> battery = std::make_shared<FakeBatteryModel>();
         std::unique_ptr<RecordingDashboard> window;
         QQuickItem *root = nullptr;
-        QObject *item(const char *name) const { return root->findChild<QObject *>(QString::fromLatin1(name)); }
+        QObject *item(const char *name) const { return findItem(root, QString::fromLatin1(name)); }
     };
     struct Alert
     {
@@ -102,24 +107,42 @@ void TestDocuments::init()
     IsolatedSettings::restoreDefaults();
 }
 
+namespace {
+struct ResourceEntry
+{
+    const char *name;
+    const char *path;
+    QSize pixels;
+    bool compressed;
+};
+
+// The whole tree. Nothing in the test registers it: it is there before main runs.
+const ResourceEntry resourceTree[] = {
+    {"alert document", ":/oxa/Resources/main/AlertOverlay.qml", {}, false},
+    {"dashboard document", ":/oxa/Resources/main/DashboardOverlay.qml", {}, true},
+    {"threshold group", ":/oxa/Resources/main/ThresholdGroup.qml", {}, false},
+    {"square corners", ":/oxa/Resources/main/SquareCorners.qml", {}, false},
+    {"level colours", ":/oxa/Resources/main/BatteryLevel.js", {}, false},
+    {"alert battery", ":/oxa/Resources/AlertBattery.png", {1043, 537}, false},
+    {"internal silhouette", ":/oxa/Resources/InternalBatteryIconBackground.svg", {}, false},
+    {"external silhouette", ":/oxa/Resources/ExternalBatteryIconBackground.svg", {}, false},
+    {"internal raster", ":/oxa/Resources/InternalBatteryIconBackground.png", {638, 866}, false},
+    {"external raster", ":/oxa/Resources/ExternalBatteryIconBackground.png", {413, 460}, false},
+    {"alert fill", ":/oxa/Resources/AlertBatteryFill.png", {646, 237}, false},
+    {"battery critical", ":/oxa/Resources/battery_critical.png", {200, 100}, false},
+    {"bolt raster", ":/oxa/Resources/LightningBolt.png", {300, 300}, false},
+    {"bolt vector", ":/oxa/Resources/LightningBolt.svg", {}, false},
+};
+} // namespace
+
 void TestDocuments::resourceEntries_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("pixels");
     QTest::addColumn<bool>("compressed");
 
-    // Nothing in the test registers the tree: it is there before main runs.
-    QTest::newRow("alert document") << ":/oxa/Resources/main/AlertOverlay.qml" << QSize() << false;
-    QTest::newRow("dashboard document") << ":/oxa/Resources/main/DashboardOverlay.qml" << QSize() << true;
-    QTest::newRow("alert battery") << ":/oxa/Resources/AlertBattery.png" << QSize(1043, 537) << false;
-    QTest::newRow("internal silhouette") << ":/oxa/Resources/InternalBatteryIconBackground.svg" << QSize() << false;
-    QTest::newRow("external silhouette") << ":/oxa/Resources/ExternalBatteryIconBackground.svg" << QSize() << false;
-    QTest::newRow("internal raster") << ":/oxa/Resources/InternalBatteryIconBackground.png" << QSize(638, 866) << false;
-    QTest::newRow("external raster") << ":/oxa/Resources/ExternalBatteryIconBackground.png" << QSize(413, 460) << false;
-    QTest::newRow("alert fill") << ":/oxa/Resources/AlertBatteryFill.png" << QSize(646, 237) << false;
-    QTest::newRow("battery critical") << ":/oxa/Resources/battery_critical.png" << QSize(200, 100) << false;
-    QTest::newRow("bolt raster") << ":/oxa/Resources/LightningBolt.png" << QSize(300, 300) << false;
-    QTest::newRow("bolt vector") << ":/oxa/Resources/LightningBolt.svg" << QSize() << false;
+    for (const ResourceEntry &entry : resourceTree)
+        QTest::newRow(entry.name) << QString::fromLatin1(entry.path) << entry.pixels << entry.compressed;
 }
 
 void TestDocuments::resourceEntries()
@@ -141,6 +164,20 @@ void TestDocuments::resourceEntries()
         QCOMPARE(int(quint8(header[25])), 6); // RGBA
         QCOMPARE(QImage(path).size(), pixels);
     }
+}
+
+void TestDocuments::resourceTreeHoldsNothingElse()
+{
+    QStringList expected;
+    for (const ResourceEntry &entry : resourceTree)
+        expected << QString::fromLatin1(entry.path);
+    QStringList found;
+    QDirIterator files(QStringLiteral(":/oxa"), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        found << files.next();
+    expected.sort();
+    found.sort();
+    QCOMPARE(found, expected);
 }
 
 void TestDocuments::silhouettesAreSingleEvenOddPaths_data()
@@ -236,6 +273,9 @@ void TestDocuments::qmllintFindsNothing_data()
     QTest::addColumn<QString>("document");
     QTest::newRow("dashboard") << QStringLiteral(VOLTARO_SOURCE_DIR "/src/Resources/main/DashboardOverlay.qml");
     QTest::newRow("alert") << QStringLiteral(VOLTARO_SOURCE_DIR "/src/Resources/main/AlertOverlay.qml");
+    QTest::newRow("threshold group") << QStringLiteral(VOLTARO_SOURCE_DIR "/src/Resources/main/ThresholdGroup.qml");
+    QTest::newRow("square corners") << QStringLiteral(VOLTARO_SOURCE_DIR "/src/Resources/main/SquareCorners.qml");
+    QTest::newRow("level colours") << QStringLiteral(VOLTARO_SOURCE_DIR "/src/Resources/main/BatteryLevel.js");
 }
 
 void TestDocuments::qmllintFindsNothing()
@@ -306,15 +346,19 @@ void TestDocuments::percentToColor()
     QFETCH(int, percent);
     QFETCH(QString, colour);
 
-    // Both panels must agree on what a level looks like.
-    std::unique_ptr<Dashboard> dashboard = loadDashboard();
-    std::unique_ptr<Alert> alert = loadAlert();
-    for (QQuickItem *root : {dashboard->root, alert->root}) {
-        QVariant result;
-        QVERIFY(QMetaObject::invokeMethod(
-            root, "percentToColor", Q_RETURN_ARG(QVariant, result), Q_ARG(QVariant, percent)));
-        QCOMPARE(result.toString(), colour);
-    }
+    // Both panels colour their levels through this one script, from the tree.
+    QQmlEngine engine;
+    QQmlComponent component(&engine);
+    component.setData("import QtQml 2.11\n"
+                      "import \"qrc:/oxa/Resources/main/BatteryLevel.js\" as BatteryLevel\n"
+                      "QtObject { function colour(percent) { return BatteryLevel.percentToColor(percent) } }",
+        QUrl());
+    std::unique_ptr<QObject> levels(component.create());
+    QVERIFY2(levels, qPrintable(component.errorString()));
+    QVariant result;
+    QVERIFY(
+        QMetaObject::invokeMethod(levels.get(), "colour", Q_RETURN_ARG(QVariant, result), Q_ARG(QVariant, percent)));
+    QCOMPARE(result.toString(), colour);
 }
 
 void TestDocuments::timeSecondsToString_data()

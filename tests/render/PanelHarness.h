@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakes/FakeBatteryModel.h"
+#include "fakes/ItemTree.h"
 #include "fakes/RecordingDashboard.h"
 #include "qml/QmlBatteryAlert.h"
 #include "qml/QmlBatteryAlertModel.h"
@@ -98,19 +99,6 @@ inline std::unique_ptr<AlertPanel> makeAlertPanel(int lowest = 30)
     panel->view = std::make_unique<QTTextureView>(SharedOpenGLContext::instance().context());
     panel->view->attachWindow(panel->window);
     return panel;
-}
-
-// Items made by a Repeater are not the QObject children of the document's
-// items, so they are looked up through the item tree.
-inline QQuickItem *findItem(QQuickItem *parent, const QString &name)
-{
-    for (QQuickItem *child : parent->childItems()) {
-        if (child->objectName() == name)
-            return child;
-        if (QQuickItem *found = findItem(child, name))
-            return found;
-    }
-    return nullptr;
 }
 
 inline int colourDistance(QRgb a, QRgb b)

@@ -138,8 +138,9 @@ void TestDashboardGauges::gaugesFillToTheirLevels()
         if (gauge.level < 90)
             QCOMPARE(frame.pixel(column, int(fill.bottom() - expected) - 4), emptyGauge);
 
-        QCOMPARE(m_panel->root()->findChild<QObject *>(QString::fromLatin1(gauge.label))->property("text").toString(),
-            gauge.text);
+        QQuickItem *label = findItem(m_panel->root(), QString::fromLatin1(gauge.label));
+        QVERIFY(label);
+        QCOMPARE(label->property("text").toString(), gauge.text);
     }
 }
 

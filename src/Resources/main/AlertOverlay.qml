@@ -4,6 +4,7 @@ import QtQuick.Controls 2.4
 import QtQuick.Controls.Styles 1.4
 import QtQuick.Controls.Material 2.1
 import QtGraphicalEffects 1.0
+import "BatteryLevel.js" as BatteryLevel
 
 // The heads-up alert: a battery lying on its side whose bar shows the lowest
 // battery level. It only displays; the window decides nothing through it.
@@ -17,16 +18,6 @@ Rectangle {
     color: "#00000000"
 
     property int lowestBatteryPercent: 30
-
-    function percentToColor(percent) {
-        if (percent < 40)
-            return "red"
-        if (percent < 60)
-            return "orange"
-        if (percent < 80)
-            return "yellow"
-        return "green"
-    }
 
     Connections {
         target: batteryAlertWindow
@@ -58,7 +49,7 @@ Rectangle {
         id: fillColor
         anchors.fill: fillArea
         source: fillArea
-        color: root.percentToColor(root.lowestBatteryPercent)
+        color: BatteryLevel.percentToColor(root.lowestBatteryPercent)
         antialiasing: true
         visible: false
     }

@@ -4,6 +4,7 @@ import QtQuick.Controls 2.4
 import QtQuick.Controls.Styles 1.4
 import QtQuick.Controls.Material 2.1
 import QtGraphicalEffects 1.0
+import "BatteryLevel.js" as BatteryLevel
 
 // The dashboard panel. Everything it remembers lives in the window behind
 // "batteryDashboardWindow": the document shows values and reports what the
@@ -49,16 +50,6 @@ Rectangle {
     Material.background: widgetBackgroundColor
     Material.accent: widgetColor
 
-    function percentToColor(percent) {
-        if (percent < 40)
-            return "red"
-        if (percent < 60)
-            return "orange"
-        if (percent < 80)
-            return "yellow"
-        return "green"
-    }
-
     function timeSecondsToString(time) {
         var wholeMinutes = Math.floor(time / 60)
         var hours = Math.floor(wholeMinutes / 60)
@@ -70,23 +61,23 @@ Rectangle {
     // slider the wearer moves drags the other along, and the window hears
     // the dragged one last.
     function evaluateCriticalSlider() {
-        if (warningSlider.value < criticalSlider.value) {
-            warningSlider.value = criticalSlider.value
-            batteryDashboardWindow.warningSliderMoved(warningSlider.value)
+        if (warningGroup.value < criticalGroup.value) {
+            warningGroup.value = criticalGroup.value
+            batteryDashboardWindow.warningSliderMoved(warningGroup.value)
         }
-        batteryDashboardWindow.criticalSliderMoved(criticalSlider.value)
-        criticalValueLabel.text = criticalSlider.value + "%"
-        warningValueLabel.text = warningSlider.value + "%"
+        batteryDashboardWindow.criticalSliderMoved(criticalGroup.value)
+        criticalGroup.showValue()
+        warningGroup.showValue()
     }
 
     function evaluateWarningSlider() {
-        if (criticalSlider.value > warningSlider.value) {
-            criticalSlider.value = warningSlider.value
-            batteryDashboardWindow.criticalSliderMoved(criticalSlider.value)
+        if (criticalGroup.value > warningGroup.value) {
+            criticalGroup.value = warningGroup.value
+            batteryDashboardWindow.criticalSliderMoved(criticalGroup.value)
         }
-        batteryDashboardWindow.warningSliderMoved(warningSlider.value)
-        criticalValueLabel.text = criticalSlider.value + "%"
-        warningValueLabel.text = warningSlider.value + "%"
+        batteryDashboardWindow.warningSliderMoved(warningGroup.value)
+        criticalGroup.showValue()
+        warningGroup.showValue()
     }
 
     function evaluateResetButton() {
@@ -106,8 +97,8 @@ Rectangle {
             remainingTimeValue.text = root.timeSecondsToString(remainingTimeSeconds)
         }
         function onUpdateSettings(warning, critical, hud) {
-            criticalSlider.value = critical
-            warningSlider.value = warning
+            criticalGroup.value = critical
+            warningGroup.value = warning
             hudSwitch.checked = hud
         }
     }
@@ -169,48 +160,31 @@ Rectangle {
             color: root.foregroundColor
             radius: root.universalRadius
 
-            // Only the corner at the panel's own corner is rounded.
-            Rectangle {
-                anchors.top: parent.top
-                anchors.left: parent.left
-                width: parent.radius + 1
-                height: width
-                color: parent.color
-            }
-            Rectangle {
-                anchors.top: parent.top
-                anchors.right: parent.right
-                width: parent.radius + 1
-                height: width
-                color: parent.color
-            }
-            Rectangle {
-                anchors.bottom: parent.bottom
-                anchors.right: parent.right
-                width: parent.radius + 1
-                height: width
-                color: parent.color
+            SquareCorners {
+                roundedCorner: Qt.BottomLeftCorner
             }
 
+            // The gauges stand on the row's bottom line, each with its label
+            // below the row, down to the divider line.
             Row {
                 id: gaugeRow
                 anchors.top: parent.top
                 anchors.left: parent.left
                 anchors.right: parent.right
-                anchors.bottom: labelRow.top
+                anchors.bottom: boxDivider.top
+                anchors.bottomMargin: labelHeight
                 leftPadding: width * 0.102
                 spacing: width * 0.15
                 topPadding: (height - width * 0.256 * 1.36) / 2
                 bottomPadding: topPadding
 
+                readonly property real labelHeight: batteryBox.height * 0.1
+
                 Repeater {
                     model: 3
 
-                    // Layers from the bottom up: the shape recoloured as the
-                    // empty gauge, then a smaller copy of the shape coloured
-                    // by level and masked from the bottom up to the level.
                     delegate: Item {
-                        id: gauge
+                        id: battery
 
                         readonly property bool internal: index === 1
                         readonly property int level: [root.leftBatteryPercent, root.midBatteryPercent,
@@ -218,113 +192,92 @@ Rectangle {
                         readonly property string shape: internal ? root.internalBatterySource
                                                                  : root.externalBatterySource
 
-                        objectName: ["leftGauge", "centerGauge", "rightGauge"][index]
                         width: gaugeRow.width * (internal ? 0.256 : 0.12)
-                        height: width * (internal ? 1.36 : 1.11)
+                        anchors.top: parent.top
                         anchors.bottom: parent.bottom
-                        anchors.bottomMargin: gaugeRow.bottomPadding
 
-                        Image {
-                            id: shapeImage
-                            anchors.fill: parent
-                            source: gauge.shape
-                            sourceSize: Qt.size(width, height)
-                            visible: false
-                        }
-
-                        ColorOverlay {
-                            anchors.fill: shapeImage
-                            source: shapeImage
-                            color: root.batterySilColor
-                            antialiasing: true
-                        }
-
-                        Image {
-                            id: fillImage
-                            anchors.centerIn: parent
-                            width: parent.width * 0.9
-                            height: parent.height * 0.9
-                            source: gauge.shape
-                            sourceSize: Qt.size(width, height)
-                            visible: false
-                        }
-
-                        ColorOverlay {
-                            id: fillColor
-                            anchors.fill: fillImage
-                            source: fillImage
-                            color: root.percentToColor(gauge.level)
-                            antialiasing: true
-                            visible: false
-                        }
-
+                        // Layers from the bottom up: the shape recoloured as
+                        // the empty gauge, then a smaller copy of the shape
+                        // coloured by level and masked from the bottom up to
+                        // the level.
                         Item {
-                            id: fillMask
-                            anchors.fill: fillImage
-                            visible: false
+                            objectName: ["leftGauge", "centerGauge", "rightGauge"][index]
+                            width: parent.width
+                            height: width * (battery.internal ? 1.36 : 1.11)
+                            anchors.bottom: parent.bottom
+                            anchors.bottomMargin: gaugeRow.bottomPadding
 
-                            Rectangle {
-                                objectName: "gaugeLevel"
-                                // The right gauge fills from its outer edge, like the left one.
-                                anchors.left: index === 2 ? undefined : parent.left
-                                anchors.right: index === 2 ? parent.right : undefined
-                                anchors.bottom: parent.bottom
-                                width: parent.width
-                                height: parent.height * gauge.level / 100
-                                color: "black"
+                            Image {
+                                id: shapeImage
+                                anchors.fill: parent
+                                source: battery.shape
+                                sourceSize: Qt.size(width, height)
+                                visible: false
+                            }
+
+                            ColorOverlay {
+                                anchors.fill: shapeImage
+                                source: shapeImage
+                                color: root.batterySilColor
+                                antialiasing: true
+                            }
+
+                            Image {
+                                id: fillImage
+                                anchors.centerIn: parent
+                                width: parent.width * 0.9
+                                height: parent.height * 0.9
+                                source: battery.shape
+                                sourceSize: Qt.size(width, height)
+                                visible: false
+                            }
+
+                            ColorOverlay {
+                                id: fillColor
+                                anchors.fill: fillImage
+                                source: fillImage
+                                color: BatteryLevel.percentToColor(battery.level)
+                                antialiasing: true
+                                visible: false
+                            }
+
+                            Item {
+                                id: fillMask
+                                anchors.fill: fillImage
+                                visible: false
+
+                                Rectangle {
+                                    objectName: "gaugeLevel"
+                                    // The right gauge fills from its outer edge, like the left one.
+                                    anchors.left: index === 2 ? undefined : parent.left
+                                    anchors.right: index === 2 ? parent.right : undefined
+                                    anchors.bottom: parent.bottom
+                                    width: parent.width
+                                    height: parent.height * battery.level / 100
+                                    color: "black"
+                                }
+                            }
+
+                            OpacityMask {
+                                anchors.fill: fillImage
+                                source: fillColor
+                                maskSource: fillMask
                             }
                         }
 
-                        OpacityMask {
-                            anchors.fill: fillImage
-                            source: fillColor
-                            maskSource: fillMask
+                        Text {
+                            objectName: ["leftLabel", "centerLabel", "rightLabel"][index]
+                            anchors.top: parent.bottom
+                            width: parent.width
+                            height: gaugeRow.labelHeight
+                            horizontalAlignment: Text.AlignHCenter
+                            verticalAlignment: Text.AlignVCenter
+                            text: ["LEFT: ", "INTERNAL: ", "RIGHT: "][index] + battery.level + "%"
+                            color: "white"
+                            font.family: root.universalFont
+                            font.pixelSize: height * 0.3
                         }
                     }
-                }
-            }
-
-            Row {
-                id: labelRow
-                anchors.left: parent.left
-                anchors.right: parent.right
-                anchors.bottom: boxDivider.top
-                height: batteryBox.height * 0.1
-                leftPadding: width * 0.102
-                spacing: width * 0.15
-
-                Text {
-                    objectName: "leftLabel"
-                    width: labelRow.width * 0.12
-                    height: labelRow.height
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                    text: "LEFT: " + root.leftBatteryPercent + "%"
-                    color: "white"
-                    font.family: root.universalFont
-                    font.pixelSize: labelRow.height * 0.3
-                }
-                Text {
-                    objectName: "centerLabel"
-                    width: labelRow.width * 0.256
-                    height: labelRow.height
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                    text: "INTERNAL: " + root.midBatteryPercent + "%"
-                    color: "white"
-                    font.family: root.universalFont
-                    font.pixelSize: labelRow.height * 0.3
-                }
-                Text {
-                    objectName: "rightLabel"
-                    width: labelRow.width * 0.12
-                    height: labelRow.height
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                    text: "RIGHT: " + root.rightBatteryPercent + "%"
-                    color: "white"
-                    font.family: root.universalFont
-                    font.pixelSize: labelRow.height * 0.3
                 }
             }
 
@@ -403,240 +356,43 @@ Rectangle {
             color: root.foregroundColor
             radius: root.universalRadius
 
-            Rectangle {
-                anchors.top: parent.top
-                anchors.left: parent.left
-                width: parent.radius + 1
-                height: width
-                color: parent.color
-            }
-            Rectangle {
-                anchors.top: parent.top
-                anchors.right: parent.right
-                width: parent.radius + 1
-                height: width
-                color: parent.color
-            }
-            Rectangle {
-                anchors.bottom: parent.bottom
-                anchors.left: parent.left
-                width: parent.radius + 1
-                height: width
-                color: parent.color
+            SquareCorners {
+                roundedCorner: Qt.BottomRightCorner
             }
 
-            Rectangle {
+            ThresholdGroup {
                 id: criticalGroup
-                anchors.top: parent.top
-                anchors.left: parent.left
-                anchors.right: parent.right
+                name: "critical"
                 anchors.topMargin: 87
-                anchors.leftMargin: 115
-                anchors.rightMargin: 80
-                height: settingsBox.height * 0.09
-                color: "#00000000"
-
-                Text {
-                    anchors.left: parent.left
-                    anchors.bottom: parent.top
-                    text: qsTr("Critical low battery warning")
-                    color: "white"
-                    verticalAlignment: Text.AlignVCenter
-                    font.family: root.universalFont
-                    font.pixelSize: settingsBox.height * 0.046
-                }
-
-                Slider {
-                    id: criticalSlider
-                    objectName: "criticalSlider"
-                    anchors.left: parent.left
-                    anchors.right: parent.right
-                    anchors.top: parent.top
-                    anchors.leftMargin: 50
-                    anchors.rightMargin: 150
-                    anchors.topMargin: 17
-                    height: parent.height * 0.5
-                    orientation: Qt.Horizontal
-                    from: root.slidersMin
-                    to: root.slidersMax
-                    stepSize: root.slidersStep
-                    snapMode: Slider.SnapAlways
-                    live: true
-                    value: root.criticalThreshold
-                    onMoved: root.evaluateCriticalSlider()
-                }
-
-                Button {
-                    id: criticalDown
-                    objectName: "criticalDown"
-                    width: 40
-                    height: 50
-                    anchors.right: criticalSlider.left
-                    anchors.top: parent.top
-                    anchors.topMargin: 9
-                    text: qsTr("-")
-                    topPadding: 0
-                    bottomPadding: 10
-                    font.family: root.universalFont
-                    font.pixelSize: 75
-                    font.kerning: false
-                    font.preferShaping: false
-                    Material.background: root.buttonColor
-                    Material.foreground: "white"
-                    onClicked: {
-                        criticalSlider.decrease()
-                        root.evaluateCriticalSlider()
-                    }
-                }
-
-                Button {
-                    id: criticalUp
-                    objectName: "criticalUp"
-                    width: 40
-                    height: 50
-                    anchors.left: criticalSlider.right
-                    anchors.top: parent.top
-                    anchors.topMargin: 9
-                    text: qsTr("+")
-                    topPadding: 0
-                    bottomPadding: 8
-                    font.family: root.universalFont
-                    font.pixelSize: 45
-                    font.kerning: false
-                    font.preferShaping: false
-                    Material.background: root.buttonColor
-                    Material.foreground: "white"
-                    onClicked: {
-                        criticalSlider.increase()
-                        root.evaluateCriticalSlider()
-                    }
-                }
-
-                Text {
-                    id: criticalValueLabel
-                    objectName: "criticalValueLabel"
-                    width: 100
-                    height: 42
-                    anchors.left: criticalUp.right
-                    anchors.top: parent.top
-                    anchors.topMargin: 13
-                    text: criticalSlider.value + "%"
-                    textFormat: Text.PlainText
-                    color: "#ffffff"
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                    font.family: root.universalFont
-                    font.pixelSize: 35
-                }
+                caption.text: qsTr("Critical low battery warning")
+                sliderTopMargin: 17
+                from: root.slidersMin
+                to: root.slidersMax
+                stepSize: root.slidersStep
+                value: root.criticalThreshold
+                fontFamily: root.universalFont
+                buttonColor: root.buttonColor
+                onAdjusted: root.evaluateCriticalSlider()
             }
 
-            Rectangle {
+            ThresholdGroup {
                 id: warningGroup
-                anchors.top: parent.top
-                anchors.left: parent.left
-                anchors.right: parent.right
+                name: "warning"
                 anchors.topMargin: 276
-                anchors.leftMargin: 115
-                anchors.rightMargin: 80
-                height: settingsBox.height * 0.09
-                color: "#00000000"
-
-                Text {
-                    width: 500
-                    height: 48
-                    anchors.left: parent.left
-                    anchors.bottom: parent.top
-                    text: qsTr("Low battery warning")
-                    textFormat: Text.PlainText
-                    color: "white"
-                    horizontalAlignment: Text.AlignLeft
-                    verticalAlignment: Text.AlignVCenter
-                    font.family: root.universalFont
-                    font.pixelSize: settingsBox.height * 0.046
-                }
-
-                Slider {
-                    id: warningSlider
-                    objectName: "warningSlider"
-                    anchors.left: parent.left
-                    anchors.right: parent.right
-                    anchors.top: parent.top
-                    anchors.leftMargin: 50
-                    anchors.rightMargin: 150
-                    anchors.topMargin: parent.height * 0.25
-                    height: parent.height * 0.5
-                    orientation: Qt.Horizontal
-                    from: root.slidersMin
-                    to: root.slidersMax
-                    stepSize: root.slidersStep
-                    snapMode: Slider.SnapAlways
-                    live: true
-                    value: root.warningThreshold
-                    onMoved: root.evaluateWarningSlider()
-                }
-
-                Button {
-                    id: warningDown
-                    objectName: "warningDown"
-                    width: 40
-                    height: 50
-                    anchors.right: warningSlider.left
-                    anchors.top: parent.top
-                    anchors.topMargin: 9
-                    text: qsTr("-")
-                    topPadding: 0
-                    bottomPadding: 10
-                    font.family: root.universalFont
-                    font.pixelSize: 75
-                    font.kerning: false
-                    font.preferShaping: false
-                    Material.background: root.buttonColor
-                    Material.foreground: "white"
-                    onClicked: {
-                        warningSlider.decrease()
-                        root.evaluateWarningSlider()
-                    }
-                }
-
-                Button {
-                    id: warningUp
-                    objectName: "warningUp"
-                    width: 40
-                    height: 50
-                    anchors.left: warningSlider.right
-                    anchors.top: parent.top
-                    anchors.topMargin: 9
-                    text: qsTr("+")
-                    topPadding: 0
-                    bottomPadding: 8
-                    font.family: root.universalFont
-                    font.pixelSize: 45
-                    font.kerning: false
-                    font.preferShaping: false
-                    Material.background: root.buttonColor
-                    Material.foreground: "white"
-                    onClicked: {
-                        warningSlider.increase()
-                        root.evaluateWarningSlider()
-                    }
-                }
-
-                Text {
-                    id: warningValueLabel
-                    objectName: "warningValueLabel"
-                    width: 100
-                    height: 42
-                    anchors.left: warningUp.right
-                    anchors.top: parent.top
-                    anchors.topMargin: 13
-                    text: warningSlider.value + "%"
-                    textFormat: Text.PlainText
-                    color: "#ffffff"
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                    font.family: root.universalFont
-                    font.pixelSize: 35
-                }
+                caption.text: qsTr("Low battery warning")
+                // Centred in this box, the caption stands a little higher
+                // above its slider than the critical one does.
+                caption.width: 500
+                caption.height: 48
+                caption.horizontalAlignment: Text.AlignLeft
+                sliderTopMargin: height * 0.25
+                from: root.slidersMin
+                to: root.slidersMax
+                stepSize: root.slidersStep
+                value: root.warningThreshold
+                fontFamily: root.universalFont
+                buttonColor: root.buttonColor
+                onAdjusted: root.evaluateWarningSlider()
             }
 
             Rectangle {
