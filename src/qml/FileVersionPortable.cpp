@@ -4,7 +4,7 @@
 std::string fileVersionString()
 {
 #ifdef VOLTARO_VERSION_STRING
-    const std::string version = VOLTARO_VERSION_STRING;
+    std::string version = VOLTARO_VERSION_STRING;
     if (!version.empty())
         return version;
 #endif

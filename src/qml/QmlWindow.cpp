@@ -7,11 +7,12 @@
 #include <QUrl>
 
 #include <cstdlib>
+#include <utility>
 
 QmlWindow::QmlWindow(std::shared_ptr<IQTWindowModel> model)
     : QQuickWindow(static_cast<QWindow *>(nullptr))
     , m_engine(nullptr)
-    , m_model(model)
+    , m_model(std::move(model))
 { }
 
 QmlWindow::~QmlWindow()

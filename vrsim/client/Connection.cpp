@@ -132,7 +132,7 @@ std::optional<Message> Connection::request(Message message, std::chrono::millise
 void Connection::readLoop()
 {
     StreamDecoder decoder;
-    std::vector<uint8_t> buffer(64 * 1024);
+    std::vector<uint8_t> buffer(size_t {64} * 1024);
     for (;;) {
         const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), 0);
         if (n < 0 && errno == EINTR)

@@ -179,7 +179,7 @@ void ControlHandler::deliverFrame(quint64 handle, const QImage &image)
     pixels.reserve(static_cast<size_t>(rgba.width()) * static_cast<size_t>(rgba.height()) * 4);
     for (int y = 0; y < rgba.height(); ++y) {
         const uchar *line = rgba.constScanLine(y);
-        pixels.insert(pixels.end(), line, line + rgba.width() * 4);
+        pixels.insert(pixels.end(), line, line + static_cast<ptrdiff_t>(rgba.width()) * 4);
     }
     for (const PendingSnapshot &entry : pending) {
         entry.timer->stop();

@@ -44,7 +44,7 @@ void PeerConnection::close()
 void PeerConnection::readAvailable()
 {
     while (!m_closed && m_socket->bytesAvailable() > 0) {
-        const QByteArray chunk = m_socket->read(256 * 1024);
+        const QByteArray chunk = m_socket->read(qint64 {256} * 1024);
         m_decoder.append(reinterpret_cast<const uint8_t *>(chunk.constData()), static_cast<size_t>(chunk.size()));
         Message message;
         StreamDecoder::Result result = StreamDecoder::Result::NeedMore;

@@ -14,10 +14,10 @@ QJsonValue transformJson(const OverlayRecord &overlay)
     if (!overlay.hasTransform)
         return QJsonValue::Null;
     QJsonArray rows;
-    for (int row = 0; row < 3; ++row) {
+    for (size_t row = 0; row < 3; ++row) {
         QJsonArray columns;
-        for (int column = 0; column < 4; ++column)
-            columns.append(overlay.transform[static_cast<size_t>(row * 4 + column)]);
+        for (size_t column = 0; column < 4; ++column)
+            columns.append(overlay.transform[row * 4 + column]);
         rows.append(columns);
     }
     return QJsonObject {
