@@ -1,21 +1,27 @@
 #include "Commands.h"
-#include "DisplayProbe.h"
 #include "ServeCommand.h"
+
+#ifdef VRSIM_WITH_VIEWER
+#include "DisplayProbe.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
+#endif
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <memory>
 
 namespace {
 
+#ifdef VRSIM_WITH_VIEWER
 std::unique_ptr<QObject> openViewer(vrsim::Runtime &runtime)
 {
     auto window = std::make_unique<vrsim::ViewerWindow>(runtime);
     window->show();
     return window;
 }
+#endif
 
 } // namespace
 
@@ -31,18 +37,24 @@ int main(int argc, char *argv[])
         return false;
     };
     if (argc > 1 && qstrcmp(argv[1], "serve") == 0 && !headless()) {
+#ifdef VRSIM_WITH_VIEWER
         withViewer = vrsim::displayAvailable();
         if (!withViewer)
             QTextStream(stderr) << "vrsim serve: no display, so no viewer window\n";
+#else
+        QTextStream(stderr) << "vrsim serve: built without the viewer, so no viewer window\n";
+#endif
     }
     std::unique_ptr<QCoreApplication> app;
+#ifdef VRSIM_WITH_VIEWER
     if (withViewer) {
         app = std::make_unique<QApplication>(argc, argv);
         // Closing the viewer leaves the runtime serving; `vrsim stop` ends it.
         QApplication::setQuitOnLastWindowClosed(false);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
     }
+#endif
+    if (!app)
+        app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vrsim"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
@@ -55,6 +67,10 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (command == QLatin1String("serve"))
+#ifdef VRSIM_WITH_VIEWER
         return vrsim::runServe(arguments, withViewer ? vrsim::ViewerOpener(openViewer) : vrsim::ViewerOpener());
+#else
+        return vrsim::runServe(arguments);
+#endif
     return vrsim::runCommand(command, arguments);
 }
