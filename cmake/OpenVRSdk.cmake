@@ -9,6 +9,14 @@ if(NOT EXISTS "${OPENVR_SDK_DIR}/headers/openvr.h")
                         "holds no headers/openvr.h: set it to the root of the OpenVR SDK.")
 endif()
 
+# Found files are cached; pointed at another SDK, look again.
+if(NOT "${VOLTARO_OPENVR_SDK_SEARCHED}" STREQUAL "${OPENVR_SDK_DIR}")
+    unset(OPENVR_API_LIBRARY CACHE)
+    unset(OPENVR_API_IMPLIB CACHE)
+    unset(OPENVR_API_DLL CACHE)
+endif()
+set(VOLTARO_OPENVR_SDK_SEARCHED "${OPENVR_SDK_DIR}" CACHE INTERNAL "The SDK folder the openvr_api files were found in")
+
 add_library(openvr_api SHARED IMPORTED GLOBAL)
 set_target_properties(openvr_api PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${OPENVR_SDK_DIR}/headers")
 
