@@ -65,6 +65,7 @@ else()
         "libqt5svg5"
         "libxcb1"
         "libgl1"
+        "libopengl0"
         "libgl1-mesa-dri"
         "qml-module-qtquick2"
         "qml-module-qtquick-window2"
