@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/DisplayPlatform.h"
 #include "app/SingleInstance.h"
 #include "battery/WinRTBatteryModel.h"
 #include "feature/BatteryDashboardModel.h"
@@ -59,6 +60,12 @@ std::shared_ptr<IOverlayFeature> createFeatureFromCommandLine()
             ApplicationIdentity::applicationKey, false);
         OpenVR_System::instance().uninstall();
         std::exit(0);
+    }
+
+    // Registration needs no window; the panels do.
+    if (!displayAvailable()) {
+        qCritical() << "Cannot open a display: the panels are drawn with OpenGL and need one";
+        std::exit(-1);
     }
 
     if (!acquireSingleInstance()) {

@@ -25,7 +25,7 @@ bool OpenVR_InputRenderer::pollEvent(OverlayMouseEvent &event)
         // Coordinates and button are copied whatever the event is, as a skipped
         // event leaves them in the record too.
         event.x = vrEvent.data.mouse.x;
-        event.y = vrEvent.data.mouse.y;
+        event.y = m_mouseYFromBottom ? m_mouseScaleHeight - vrEvent.data.mouse.y : vrEvent.data.mouse.y;
         switch (vrEvent.data.mouse.button) {
         case vr::VRMouseButton_Left:
             event.button = 0;
@@ -96,6 +96,8 @@ void OpenVR_InputRenderer::setMouseScale(int32_t width, int32_t height)
     scale.v[1] = static_cast<float>(height);
     if (overlay->SetOverlayMouseScale(m_handle, &scale) != vr::VROverlayError_None)
         qCritical() << "Error in SetOverlayMouseScale(), m_handle=" << static_cast<quint64>(m_handle);
+    else
+        m_mouseScaleHeight = scale.v[1];
 }
 
 void OpenVR_InputRenderer::setWidthInMeters(float width)

@@ -7,6 +7,10 @@
 
 #include <string>
 
+#ifndef VOLTARO_FLIP_OVERLAY_MOUSE_Y
+#define VOLTARO_FLIP_OVERLAY_MOUSE_Y 0
+#endif
+
 // The common half of the program's two overlays: mouse events out of the
 // runtime, texture, mouse scale, width and alpha into it. Subclasses create
 // the overlay and decide visibility and placement.
@@ -27,6 +31,11 @@ public:
 
     vr::VROverlayHandle_t handle() const { return m_handle; }
 
+    // The real runtime on Linux reports overlay mouse y upwards from the
+    // bottom edge; the panels count downwards from the top. The build's
+    // default is VOLTARO_FLIP_OVERLAY_MOUSE_Y.
+    void setMouseYFromBottom(bool fromBottom) { m_mouseYFromBottom = fromBottom; }
+
 protected:
     OpenVR_InputRenderer(std::string name, std::string key);
 
@@ -35,4 +44,7 @@ protected:
     std::string m_key;
     float m_fovHorizontal = 100.0f;
     float m_fovVertical = 110.0f;
+    // The mouse-scale height last set; the controller sets it before it takes events.
+    float m_mouseScaleHeight = 1.0f;
+    bool m_mouseYFromBottom = VOLTARO_FLIP_OVERLAY_MOUSE_Y != 0;
 };

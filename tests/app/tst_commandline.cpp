@@ -168,10 +168,12 @@ void tst_CommandLine::missingManifest()
     VrsimServer server;
     QVERIFY(server.isReady());
 
-    // The program alone in a folder, without its manifest beside it.
+    // The program and the openvr_api it loads from beside itself, without its manifest.
     QTemporaryDir alone;
     const QString program = alone.filePath(QStringLiteral("voltaro"));
     QVERIFY(QFile::copy(VrsimServer::binary(QStringLiteral("voltaro")), program));
+    QVERIFY(QFile::copy(
+        VrsimServer::binary(QStringLiteral("libopenvr_api.so")), alone.filePath(QStringLiteral("libopenvr_api.so"))));
 
     const auto result = server.run(program, {QStringLiteral("--install")});
     QCOMPARE(result.exitCode, 0);

@@ -17,6 +17,8 @@ private slots:
 
     void mapping_data();
     void mapping();
+    void mouseY_data();
+    void mouseY();
     void onlyNonMouseEventsDrainTheQueue();
     void textureSubmittedOnlyWhenSeen_data();
     void textureSubmittedOnlyWhenSeen();
@@ -33,6 +35,8 @@ void tst_InputRenderer::init()
 {
     FakeOpenVR::instance().reset();
     m_overlay = std::make_unique<OpenVR_Dashboard>("Battery", "oxaDashboard", "Resources/LightningBolt.png");
+    // Whatever this build's default, the cases below read y as the fake reports it.
+    m_overlay->setMouseYFromBottom(false);
     QVERIFY(state());
 }
 
@@ -71,6 +75,41 @@ void tst_InputRenderer::mapping()
     QCOMPARE(event.x, 10.5f);
     QCOMPARE(event.y, 20.25f);
     QVERIFY(!m_overlay->pollEvent(event));
+}
+
+void tst_InputRenderer::mouseY_data()
+{
+    QTest::addColumn<bool>("fromBottom");
+    QTest::addColumn<float>("runtimeY");
+    QTest::addColumn<float>("panelY");
+
+    QTest::newRow("top-down, as reported") << false << 100.0f << 100.0f;
+    QTest::newRow("bottom-up, near the bottom") << true << 100.0f << 437.0f;
+    QTest::newRow("bottom-up, top edge") << true << 537.0f << 0.0f;
+    QTest::newRow("bottom-up, bottom edge") << true << 0.0f << 537.0f;
+}
+
+void tst_InputRenderer::mouseY()
+{
+    QFETCH(bool, fromBottom);
+    QFETCH(float, runtimeY);
+    QFETCH(float, panelY);
+
+    m_overlay->setMouseYFromBottom(fromBottom);
+    m_overlay->setMouseScale(1043, 537);
+    // A scale the runtime refused is not the one it reports in.
+    FakeOpenVR::instance().failNext.insert(QStringLiteral("SetOverlayMouseScale"), vr::VROverlayError_InvalidHandle);
+    {
+        MessageCatcher log;
+        m_overlay->setMouseScale(10, 10);
+    }
+
+    state()->events.push_back(
+        FakeOpenVR::mouseEvent(vr::VREvent_MouseButtonDown, 12.0f, runtimeY, vr::VRMouseButton_Left));
+    OverlayMouseEvent event;
+    QVERIFY(m_overlay->pollEvent(event));
+    QCOMPARE(event.x, 12.0f);
+    QCOMPARE(event.y, panelY);
 }
 
 void tst_InputRenderer::onlyNonMouseEventsDrainTheQueue()

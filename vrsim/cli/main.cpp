@@ -1,16 +1,21 @@
 #include "Commands.h"
-#include "DisplayProbe.h"
 #include "ServeCommand.h"
+
+#ifdef VRSIM_WITH_VIEWER
+#include "DisplayProbe.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#endif
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <memory>
 
 namespace {
 
+#ifdef VRSIM_WITH_VIEWER
 std::unique_ptr<QObject> openViewer(vrsim::Runtime &runtime)
 {
     auto window = std::make_unique<vrsim::ViewerWindow>(runtime);
@@ -45,6 +50,7 @@ std::unique_ptr<QCoreApplication> openOnDisplay(int &argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", platform);
     return app;
 }
+#endif
 
 } // namespace
 
@@ -60,11 +66,16 @@ int main(int argc, char *argv[])
         return false;
     };
     if (argc > 1 && qstrcmp(argv[1], "serve") == 0 && !headless()) {
+#ifdef VRSIM_WITH_VIEWER
         withViewer = vrsim::displayAvailable();
         if (!withViewer)
             QTextStream(stderr) << "vrsim serve: no display, so no viewer window\n";
+#else
+        QTextStream(stderr) << "vrsim serve: built without the viewer, so no viewer window\n";
+#endif
     }
     std::unique_ptr<QCoreApplication> app;
+#ifdef VRSIM_WITH_VIEWER
     if (withViewer) {
         app = openOnDisplay(argc, argv);
         withViewer = QGuiApplication::platformName() != QLatin1String("offscreen");
@@ -72,9 +83,10 @@ int main(int argc, char *argv[])
             QTextStream(stderr) << "vrsim serve: the display did not answer, so no viewer window\n";
         // Closing the viewer leaves the runtime serving; `vrsim stop` ends it.
         QApplication::setQuitOnLastWindowClosed(false);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
     }
+#endif
+    if (!app)
+        app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vrsim"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
@@ -87,6 +99,10 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (command == QLatin1String("serve"))
+#ifdef VRSIM_WITH_VIEWER
         return vrsim::runServe(arguments, withViewer ? vrsim::ViewerOpener(openViewer) : vrsim::ViewerOpener());
+#else
+        return vrsim::runServe(arguments);
+#endif
     return vrsim::runCommand(command, arguments);
 }
