@@ -3,7 +3,6 @@
 #include <QDebug>
 #include <QTimer>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -29,10 +28,12 @@ VROverlayController::VROverlayController(std::shared_ptr<IInputSource> inputSour
     applySettings();
 
     // The tick is set once; a model that later asks for another interval
-    // keeps the first.
+    // keeps the first. One no timer can take (NaN, infinite, beyond a
+    // timer's range, or below a millisecond) is no request either.
     int interval = defaultUpdateIntervalMs;
-    if (m_settings && m_settings->updateIntervalMs > 0.0f)
-        interval = std::max(1, timerIntervalMs(static_cast<double>(m_settings->updateIntervalMs)));
+    if (m_settings && m_settings->updateIntervalMs >= 1.0f
+        && static_cast<double>(m_settings->updateIntervalMs) < static_cast<double>(std::numeric_limits<int>::max()))
+        interval = static_cast<int>(m_settings->updateIntervalMs);
     m_updateTimer->setInterval(interval);
     m_updateTimer->setSingleShot(false);
     connect(m_updateTimer, &QTimer::timeout, this, &VROverlayController::onTick);
