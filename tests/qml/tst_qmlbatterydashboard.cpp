@@ -1,5 +1,6 @@
 #include "fakes/FakeBatteryModel.h"
 #include "fakes/IsolatedSettings.h"
+#include "feature/BatteryOverlayModel.h"
 #include "qml/QmlBatteryDashboard.h"
 #include "qml/QmlBatteryDashboardModel.h"
 
@@ -37,6 +38,8 @@ private slots:
     void slotsWriteTheirKeys();
     void resetRestoresStoredDefaults_data();
     void resetRestoresStoredDefaults();
+    void sliderReachesTheAlertOnItsNextTick_data();
+    void sliderReachesTheAlertOnItsNextTick();
 
 private:
     std::unique_ptr<IsolatedSettings> m_settings;
@@ -333,6 +336,48 @@ void TestQmlBatteryDashboard::resetRestoresStoredDefaults()
     QCOMPARE(IsolatedSettings::valueOnDisk(QStringLiteral("Alerts/Battery/WarningThreshold")).toDouble(), warning);
     QCOMPARE(IsolatedSettings::valueOnDisk(QStringLiteral("Alerts/Battery/CriticalThreshold")).toDouble(), critical);
     QCOMPARE(IsolatedSettings::valueOnDisk(QStringLiteral("Alerts/Battery/EnableHUD")).toBool(), true);
+}
+
+void TestQmlBatteryDashboard::sliderReachesTheAlertOnItsNextTick_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<bool>("permanent");
+
+    // The alert's battery is at 35: below the default warning of 40, above the critical 20.
+    QTest::newRow("warning slider down to 30") << "warning" << false << false;
+    QTest::newRow("critical slider up to 35") << "critical" << true << true;
+    QTest::newRow("HUD switched off") << "hud" << false << false;
+    QTest::newRow("reset after the switch") << "reset" << true << false;
+}
+
+void TestQmlBatteryDashboard::sliderReachesTheAlertOnItsNextTick()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, visible);
+    QFETCH(bool, permanent);
+
+    // The two live in one process; the alert keeps what it read.
+    BatteryOverlayModel alert(std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(35, 90, 90, 90)));
+    QVERIFY(alert.getSettings().isVisible);
+    QVERIFY(!alert.getSettings().isPermanent);
+
+    if (control == QLatin1String("warning")) {
+        m_window->warningSliderMoved(30.0);
+    } else if (control == QLatin1String("critical")) {
+        m_window->criticalSliderMoved(35.0);
+    } else if (control == QLatin1String("hud")) {
+        m_window->enableHUDPressed(false);
+    } else {
+        m_window->enableHUDPressed(false);
+        QVERIFY(!alert.getSettings().isVisible);
+        m_window->resetButtonPressed();
+    }
+
+    // No event loop turn in between: the very next call answers with it.
+    const OverlaySettings next = alert.getSettings();
+    QCOMPARE(next.isVisible, visible);
+    QCOMPARE(next.isPermanent, permanent);
 }
 
 QTEST_MAIN(TestQmlBatteryDashboard)
