@@ -254,7 +254,8 @@ void OpenVR_Overlay::onFrame()
     if (frame == m_lastFrame)
         return; // this display frame already has its transform
     // The frequency is asked for only when frames went missing.
-    if (frame > m_lastFrame + 1 && m_lastFrame != 0 && isSkip(m_lastFrame, frame, displayFrequency()))
+    if (m_lastFrame != 0 && frame > m_lastFrame && frame - m_lastFrame > 1
+        && isSkip(m_lastFrame, frame, displayFrequency()))
         qDebug() << "Skipped" << static_cast<quint64>(frame - m_lastFrame - 1) << "Frames";
 
     // A refused transform is tried again on the next tick, which finds the
@@ -265,7 +266,7 @@ void OpenVR_Overlay::onFrame()
 
 bool OpenVR_Overlay::isSkip(uint64_t lastFrame, uint64_t frame, float frequencyHz)
 {
-    if (lastFrame == 0 || frame <= lastFrame + 1)
+    if (lastFrame == 0 || frame <= lastFrame || frame - lastFrame == 1)
         return false;
     const uint64_t missed = frame - lastFrame - 1;
     const double second = std::isfinite(frequencyHz) && frequencyHz > 0.0f ? static_cast<double>(frequencyHz)

@@ -180,6 +180,7 @@ void tst_HudOverlay::skippedFrames_data()
     QTest::newRow("counter went back by one") << quint64(5000) << quint64(4999) << false;
     QTest::newRow("near the top of the range") << quint64(UINT64_MAX - 1) << quint64(UINT64_MAX) << false;
     QTest::newRow("from the top back to zero") << quint64(UINT64_MAX) << quint64(0) << false;
+    QTest::newRow("from the top back to a few") << quint64(UINT64_MAX) << quint64(5) << false;
 }
 
 void tst_HudOverlay::skippedFrames()
