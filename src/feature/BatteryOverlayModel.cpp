@@ -1,6 +1,7 @@
 #include "feature/BatteryOverlayModel.h"
 
 #include "settings/Settings.h"
+#include "settings/SettingsChangeWatch.h"
 #include "settings/SettingsKeys.h"
 
 namespace {
@@ -17,6 +18,8 @@ BatteryOverlayModel::BatteryOverlayModel(std::shared_ptr<IBatteryModel> batteryM
     : m_batteryModel(std::move(batteryModel))
 { }
 
+BatteryOverlayModel::~BatteryOverlayModel() = default;
+
 bool BatteryOverlayModel::anyLevelAtOrBelow(int32_t threshold)
 {
     const BatteryLevels levels = m_batteryModel->currentLevels();
@@ -24,27 +27,69 @@ bool BatteryOverlayModel::anyLevelAtOrBelow(int32_t threshold)
         || levels.aggregate <= threshold;
 }
 
+const BatteryOverlayModel::AlertSettings &BatteryOverlayModel::currentSettings()
+{
+    if (!m_store) {
+        // Without a factory there is nothing to keep; one may exist by the next call.
+        m_store = openSettings();
+        if (!m_store) {
+            m_settings = AlertSettings();
+            return m_settings;
+        }
+        m_watch = std::make_unique<SettingsChangeWatch>(m_store->fileName());
+    }
+
+    switch (m_watch->takeChange()) {
+    case SettingsChangeWatch::Change::None:
+        break;
+    case SettingsChangeWatch::Change::OnDisk:
+        // A store reads its file only when told to; a new one would read it now.
+        m_store->sync();
+        readSettings();
+        break;
+    case SettingsChangeWatch::Change::Written:
+        // Stores over one file share its values in this process.
+        readSettings();
+        break;
+    }
+    return m_settings;
+}
+
+void BatteryOverlayModel::readSettings()
+{
+    ++m_reads;
+    AlertSettings s;
+    s.enable = read(m_store, SettingsKeys::enableHUD).toBool();
+    s.critical = read(m_store, SettingsKeys::criticalThreshold).toInt();
+    s.warning = read(m_store, SettingsKeys::warningThreshold).toInt();
+    s.duration = read(m_store, SettingsKeys::duration).toFloat();
+    s.fadeOutDuration = read(m_store, SettingsKeys::fadeOutDuration).toFloat();
+    s.maxAlpha = read(m_store, SettingsKeys::maxAlpha).toFloat();
+    s.xPos = read(m_store, SettingsKeys::positionX).toFloat();
+    s.yPos = read(m_store, SettingsKeys::positionY).toFloat();
+    s.distance = read(m_store, SettingsKeys::distance).toFloat();
+    s.interpolationSpeed = read(m_store, SettingsKeys::interpolationSpeed).toFloat();
+    s.scale = read(m_store, SettingsKeys::scale).toFloat();
+    m_settings = s;
+}
+
 OverlaySettings BatteryOverlayModel::getSettings()
 {
-    const std::shared_ptr<IOxaSettings> settings = openSettings();
-
-    const bool enable = read(settings, SettingsKeys::enableHUD).toBool();
-    const int32_t critical = read(settings, SettingsKeys::criticalThreshold).toInt();
-    const int32_t warning = read(settings, SettingsKeys::warningThreshold).toInt();
+    const AlertSettings &settings = currentSettings();
 
     OverlaySettings result;
-    result.isVisible = enable && anyLevelAtOrBelow(warning);
-    result.isPermanent = enable && anyLevelAtOrBelow(critical);
-    result.duration = read(settings, SettingsKeys::duration).toFloat();
-    result.fadeOutDuration = read(settings, SettingsKeys::fadeOutDuration).toFloat();
-    result.maxAlpha = read(settings, SettingsKeys::maxAlpha).toFloat();
-    result.xPos = read(settings, SettingsKeys::positionX).toFloat();
-    result.yPos = read(settings, SettingsKeys::positionY).toFloat();
-    result.distance = read(settings, SettingsKeys::distance).toFloat();
-    result.interpolationSpeed = read(settings, SettingsKeys::interpolationSpeed).toFloat();
+    result.isVisible = settings.enable && anyLevelAtOrBelow(settings.warning);
+    result.isPermanent = settings.enable && anyLevelAtOrBelow(settings.critical);
+    result.duration = settings.duration;
+    result.fadeOutDuration = settings.fadeOutDuration;
+    result.maxAlpha = settings.maxAlpha;
+    result.xPos = settings.xPos;
+    result.yPos = settings.yPos;
+    result.distance = settings.distance;
+    result.interpolationSpeed = settings.interpolationSpeed;
     result.pixelWidth = 1043;
     result.pixelHeight = 537;
     result.updateIntervalMs = 20.0f;
-    result.scale = read(settings, SettingsKeys::scale).toFloat();
+    result.scale = settings.scale;
     return result;
 }

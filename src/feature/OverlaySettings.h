@@ -19,8 +19,9 @@ struct OverlaySettings
     float scale = 0.0f;
     float updateIntervalMs = 0.0f;
 
-    // Field by field; floats compare by value, so a NaN never equals anything
-    // and a record holding one always counts as changed.
+    // Field by field; floats compare by value, so a NaN never equals anything.
+    // The overlay controller's change test has its own comparison, in which a
+    // NaN equals a NaN, so that such a record is applied once.
     friend bool operator==(const OverlaySettings &a, const OverlaySettings &b)
     {
         return a.isVisible == b.isVisible && a.isPermanent == b.isPermanent && a.duration == b.duration

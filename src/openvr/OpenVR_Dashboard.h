@@ -19,6 +19,18 @@ public:
     // The thumbnail image's absolute path for a path relative to the program's folder.
     static QString resolveThumbnailPath(const std::string &thumbnailPath);
 
+protected:
+    vr::EVROverlayError createInRuntime(vr::IVROverlay *overlay) override;
+    void reportCreateError(vr::EVROverlayError error) override;
+    void onCreated() override;
+    void applyOwnPending(vr::IVROverlay *overlay) override;
+    bool hasOwnPending() const override { return m_inputMethodPending || m_thumbnailPending; }
+
 private:
     vr::VROverlayHandle_t m_thumbnailHandle = vr::k_ulOverlayHandleInvalid;
+    std::string m_thumbnailFile;
+    bool m_inputMethodPending = false;
+    bool m_thumbnailPending = false;
+    RepeatingFailure m_inputMethodFailure {"SetOverlayInputMethod"};
+    RepeatingFailure m_thumbnailFailure {"SetOverlayFromFile"};
 };

@@ -78,23 +78,32 @@ void sleepMilliseconds(unsigned long ms)
 
 OpenVR_Overlay::OpenVR_Overlay(std::string key, std::string name)
     // The base is given the key as the overlay's name: that is what messages print.
-    : OpenVR_InputRenderer(key, name)
+    : OpenVR_InputRenderer(key, name, "CreateOverlay")
     , m_translation(identity())
     , m_orientation(identity())
 {
-    vr::IVROverlay *overlay = vr::VROverlay();
-    const vr::EVROverlayError error
-        = overlay ? overlay->CreateOverlay(key.c_str(), name.c_str(), &m_handle) : vr::VROverlayError_RequestFailed;
-    if (error != vr::VROverlayError_None) {
-        qCritical() << "Error (" << static_cast<int>(error) << ") creating overlay, name:" << key.c_str();
-        return;
-    }
+    create();
+}
 
+vr::EVROverlayError OpenVR_Overlay::createInRuntime(vr::IVROverlay *overlay)
+{
+    // The base holds the key as m_name and the overlay's name as m_key.
+    return overlay->CreateOverlay(m_name.c_str(), m_key.c_str(), &m_handle);
+}
+
+void OpenVR_Overlay::reportCreateError(vr::EVROverlayError error)
+{
+    qCritical() << "Error (" << static_cast<int>(error) << ") creating overlay, name:" << m_name.c_str();
+}
+
+void OpenVR_Overlay::onCreated()
+{
     m_frameTimer = std::make_unique<QTimer>();
     m_frameTimer->setInterval(static_cast<int>(frameDurationMs() * 0.5f));
     m_frameTimer->setSingleShot(false);
     connect(m_frameTimer.get(), &QTimer::timeout, this, &OpenVR_Overlay::onFrame);
-    m_frameTimer->start();
+    if (!m_visibilityAsked || m_visible)
+        m_frameTimer->start();
 }
 
 OpenVR_Overlay::~OpenVR_Overlay()
@@ -128,7 +137,9 @@ float OpenVR_Overlay::secondsToPhotons() const
         return 0.0f;
     const float secondsPerFrame = 1.0f / displayFrequency();
     float sinceVsync = 0.0f;
-    system->GetTimeSinceLastVsync(&sinceVsync, nullptr);
+    // The runtime's interface does not promise to take a null counter.
+    uint64_t frame = 0;
+    system->GetTimeSinceLastVsync(&sinceVsync, &frame);
     const float vsyncToPhotons = system->GetFloatTrackedDeviceProperty(
         vr::k_unTrackedDeviceIndex_Hmd, vr::Prop_SecondsFromVsyncToPhotons_Float);
     return secondsPerFrame - sinceVsync + vsyncToPhotons;
@@ -136,18 +147,47 @@ float OpenVR_Overlay::secondsToPhotons() const
 
 void OpenVR_Overlay::setVisible(bool visible)
 {
-    vr::IVROverlay *overlay = vr::VROverlay();
-    if (visible) {
-        if (overlay)
-            overlay->ShowOverlay(m_handle);
-        if (m_frameTimer)
+    m_visibilityAsked = true;
+    m_visible = visible;
+    m_visibilityPending = true;
+    if (m_frameTimer) {
+        if (visible)
             m_frameTimer->start();
-    } else {
-        if (overlay)
-            overlay->HideOverlay(m_handle);
-        if (m_frameTimer)
+        else
             m_frameTimer->stop();
     }
+    // A panel that comes into view gets its latest picture with it.
+    if (visible)
+        resubmitTexture();
+    if (!isCreated())
+        return;
+    if (vr::IVROverlay *overlay = vr::VROverlay())
+        applyVisibility(overlay);
+}
+
+void OpenVR_Overlay::applyOwnPending(vr::IVROverlay *overlay)
+{
+    applyVisibility(overlay);
+}
+
+void OpenVR_Overlay::applyVisibility(vr::IVROverlay *overlay)
+{
+    if (!m_visibilityPending)
+        return;
+    RepeatingFailure &failure = m_visible ? m_showFailure : m_hideFailure;
+    const vr::EVROverlayError error = m_visible ? overlay->ShowOverlay(m_handle) : overlay->HideOverlay(m_handle);
+    if (error != vr::VROverlayError_None) {
+        if (failure.failed()) {
+            qWarning() << "Error (" << static_cast<int>(error) << (m_visible ? ") showing" : ") hiding")
+                       << "overlay, name:" << m_name.c_str();
+        }
+        return;
+    }
+    m_visibilityPending = false;
+    // The overlay is where it was asked to be: a run of failures of either
+    // call is over, even the one that is no longer asked for.
+    m_showFailure.succeeded(m_name);
+    m_hideFailure.succeeded(m_name);
 }
 
 void OpenVR_Overlay::setPlacement(float x, float y, float distance, float)
@@ -211,22 +251,46 @@ void OpenVR_Overlay::onFrame()
     uint64_t frame = 0;
     system->GetTimeSinceLastVsync(&sinceVsync, &frame);
 
-    const uint64_t elapsed = frame - m_lastFrame;
-    if (elapsed == 0)
+    if (frame == m_lastFrame)
         return; // this display frame already has its transform
-    if (elapsed > 1)
-        qDebug() << "Skipped" << static_cast<quint64>(elapsed - 1) << "Frames";
+    // The frequency is asked for only when frames went missing.
+    if (m_lastFrame != 0 && frame > m_lastFrame && frame - m_lastFrame > 1
+        && isSkip(m_lastFrame, frame, displayFrequency()))
+        qDebug() << "Skipped" << static_cast<quint64>(frame - m_lastFrame - 1) << "Frames";
 
-    updateTransform();
-    m_lastFrame = frame;
+    // A refused transform is tried again on the next tick, which finds the
+    // frame still unhandled.
+    if (updateTransform())
+        m_lastFrame = frame;
 }
 
-void OpenVR_Overlay::updateTransform()
+bool OpenVR_Overlay::isSkip(uint64_t lastFrame, uint64_t frame, float frequencyHz)
 {
-    if (vr::IVROverlay *overlay = vr::VROverlay()) {
-        const vr::HmdMatrix34_t matrix = transform();
-        overlay->SetOverlayTransformTrackedDeviceRelative(m_handle, vr::k_unTrackedDeviceIndex_Hmd, &matrix);
+    if (lastFrame == 0 || frame <= lastFrame || frame - lastFrame == 1)
+        return false;
+    const uint64_t missed = frame - lastFrame - 1;
+    const double second = std::isfinite(frequencyHz) && frequencyHz > 0.0f ? static_cast<double>(frequencyHz)
+                                                                           : static_cast<double>(fallbackFrequencyHz);
+    return static_cast<double>(missed) <= second;
+}
+
+bool OpenVR_Overlay::updateTransform()
+{
+    vr::IVROverlay *overlay = vr::VROverlay();
+    if (!overlay)
+        return false;
+    const vr::HmdMatrix34_t matrix = transform();
+    const vr::EVROverlayError error
+        = overlay->SetOverlayTransformTrackedDeviceRelative(m_handle, vr::k_unTrackedDeviceIndex_Hmd, &matrix);
+    if (error != vr::VROverlayError_None) {
+        if (m_transformFailure.failed()) {
+            qWarning() << "Error (" << static_cast<int>(error)
+                       << ") setting overlay transform, name:" << m_name.c_str();
+        }
+        return false;
     }
+    m_transformFailure.succeeded(m_name);
+    return true;
 }
 
 bool OpenVR_Overlay::isFrameTimerActive() const

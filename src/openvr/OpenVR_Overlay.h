@@ -41,17 +41,37 @@ public:
 
     void onFrame();
 
+    // The frames missed between two handled ones are logged only up to a
+    // second's worth: a larger jump (the first frame, a runtime that started
+    // over, a counter that went back) is no skip.
+    static bool isSkip(uint64_t lastFrame, uint64_t frame, float frequencyHz);
+
     // Used when the runtime reports no display frequency.
     static constexpr float fallbackFrequencyHz = 90.0f;
 
+protected:
+    vr::EVROverlayError createInRuntime(vr::IVROverlay *overlay) override;
+    void reportCreateError(vr::EVROverlayError error) override;
+    void onCreated() override;
+    void applyOwnPending(vr::IVROverlay *overlay) override;
+    bool hasOwnPending() const override { return m_visibilityPending; }
+
 private:
+    void applyVisibility(vr::IVROverlay *overlay);
     float displayFrequency() const;
     float frameDurationMs() const;
     float secondsToPhotons() const;
-    void updateTransform();
+    bool updateTransform();
 
     std::unique_ptr<QTimer> m_frameTimer;
     uint64_t m_lastFrame = 0;
+    // Until the controller first decides, the overlay is as the runtime made it.
+    bool m_visibilityAsked = false;
+    bool m_visible = false;
+    bool m_visibilityPending = false;
+    RepeatingFailure m_showFailure {"ShowOverlay"};
+    RepeatingFailure m_hideFailure {"HideOverlay"};
+    RepeatingFailure m_transformFailure {"SetOverlayTransformTrackedDeviceRelative"};
     Matrix4 m_translation;
     Matrix4 m_orientation;
 };

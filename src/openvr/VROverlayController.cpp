@@ -3,6 +3,18 @@
 #include <QDebug>
 #include <QTimer>
 
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool sameFloat(float a, float b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+} // namespace
+
 VROverlayController::VROverlayController(std::shared_ptr<IInputSource> inputSource,
     std::shared_ptr<IVRRenderer> renderer, std::shared_ptr<ITextureView> textureView,
     std::shared_ptr<IOverlayModel> model)
@@ -16,9 +28,11 @@ VROverlayController::VROverlayController(std::shared_ptr<IInputSource> inputSour
     applySettings();
 
     // The tick is set once; a model that later asks for another interval
-    // keeps the first.
+    // keeps the first. One no timer can take (NaN, infinite, beyond a
+    // timer's range, or below a millisecond) is no request either.
     int interval = defaultUpdateIntervalMs;
-    if (m_settings && m_settings->updateIntervalMs > 0.0f)
+    if (m_settings && m_settings->updateIntervalMs >= 1.0f
+        && static_cast<double>(m_settings->updateIntervalMs) < static_cast<double>(std::numeric_limits<int>::max()))
         interval = static_cast<int>(m_settings->updateIntervalMs);
     m_updateTimer->setInterval(interval);
     m_updateTimer->setSingleShot(false);
@@ -46,7 +60,7 @@ void VROverlayController::applySettings()
     m_settings = m_model->getSettings();
     const OverlaySettings &settings = *m_settings;
 
-    if (previous && *previous == settings)
+    if (previous && sameRecord(*previous, settings))
         return;
 
     qDebug() << "Got new settings:";
@@ -60,7 +74,7 @@ void VROverlayController::applySettings()
     if (!previous || previous->isVisible != settings.isVisible || previous->isPermanent != settings.isPermanent) {
         if (settings.isVisible) {
             m_durationTimer->setSingleShot(true);
-            m_durationTimer->setInterval(static_cast<int>(static_cast<double>(settings.duration) * 1000.0));
+            m_durationTimer->setInterval(timerIntervalMs(static_cast<double>(settings.duration) * 1000.0));
             if (settings.isPermanent)
                 m_durationTimer->stop();
             else
@@ -90,7 +104,21 @@ void VROverlayController::onTick()
             m_textureView->injectMouseEvent(event);
     }
 
-    // The renderer decides whether anyone can see the frame.
+    handOverNewFrame();
+    m_renderer->tick();
+}
+
+void VROverlayController::handOverNewFrame()
+{
+    // An unchanged picture is already in the runtime: handing it over again
+    // would cost the runtime a copy on every tick. Before the first frame
+    // there is nothing to show.
+    const uint64_t frames = m_textureView->framesRendered();
+    if (frames == 0 || frames == m_framesHandedOver)
+        return;
+    m_framesHandedOver = frames;
+    // The renderer decides whether anyone can see the frame, and keeps it
+    // until the runtime took it.
     m_renderer->setTexture(m_textureView->textureId());
 }
 
@@ -98,6 +126,25 @@ void VROverlayController::onDurationElapsed()
 {
     m_renderer->setAlpha(0.0f);
     m_renderer->setVisible(false);
+}
+
+int VROverlayController::timerIntervalMs(double ms)
+{
+    if (!(ms > 0.0))
+        return 0;
+    if (ms >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(ms);
+}
+
+bool VROverlayController::sameRecord(const OverlaySettings &a, const OverlaySettings &b)
+{
+    return a.isVisible == b.isVisible && a.isPermanent == b.isPermanent && sameFloat(a.duration, b.duration)
+        && sameFloat(a.fadeOutDuration, b.fadeOutDuration) && sameFloat(a.maxAlpha, b.maxAlpha)
+        && sameFloat(a.interpolationSpeed, b.interpolationSpeed) && sameFloat(a.xPos, b.xPos)
+        && sameFloat(a.yPos, b.yPos) && sameFloat(a.distance, b.distance) && a.pixelWidth == b.pixelWidth
+        && a.pixelHeight == b.pixelHeight && sameFloat(a.scale, b.scale)
+        && sameFloat(a.updateIntervalMs, b.updateIntervalMs);
 }
 
 int VROverlayController::updateIntervalMs() const

@@ -15,7 +15,8 @@ class QTimer;
 
 // Drives one panel: on every tick it applies what changed in the model's
 // record to the overlay, forwards the overlay's mouse events into the scene
-// while the panel is shown, and hands the latest frame to the overlay.
+// while the panel is shown, hands the overlay each frame the view rendered
+// since the last tick, and lets the overlay retry what the runtime refused.
 class VROverlayController : public QObject
 {
 public:
@@ -32,9 +33,17 @@ public:
 
     static constexpr int defaultUpdateIntervalMs = 20;
 
+    // Milliseconds from a record, truncated for a timer: NaN and anything
+    // below zero give 0, anything beyond a timer's range its maximum.
+    static int timerIntervalMs(double ms);
+    // The change test: fields compare by value, except that a NaN equals a
+    // NaN, so a record holding one is applied once and not on every tick.
+    static bool sameRecord(const OverlaySettings &a, const OverlaySettings &b);
+
 private:
     void onTick();
     void onDurationElapsed();
+    void handOverNewFrame();
 
     QTimer *m_updateTimer = nullptr;
     QTimer *m_durationTimer = nullptr;
@@ -43,4 +52,5 @@ private:
     std::shared_ptr<ITextureView> m_textureView;
     std::shared_ptr<IOverlayModel> m_model;
     std::optional<OverlaySettings> m_settings;
+    uint64_t m_framesHandedOver = 0;
 };

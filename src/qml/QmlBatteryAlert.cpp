@@ -26,6 +26,12 @@ QmlBatteryAlert::~QmlBatteryAlert()
     m_battery.reset();
 }
 
+void QmlBatteryAlert::load()
+{
+    QmlWindow::load();
+    m_sentLevel.reset();
+}
+
 void QmlBatteryAlert::pollBattery()
 {
     const BatteryLevels levels = m_battery->currentLevels();
@@ -37,5 +43,10 @@ void QmlBatteryAlert::pollBattery()
         lowestLevel = levels.right;
     if (levels.left < lowestLevel)
         lowestLevel = levels.left;
+    // The document sees the same values as before, without a binding pass
+    // on every tick for an unchanged one; the first poll after a load always sends.
+    if (m_sentLevel && *m_sentLevel == lowestLevel)
+        return;
+    m_sentLevel = lowestLevel;
     emit newBatteryLevel(lowestLevel);
 }

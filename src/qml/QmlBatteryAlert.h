@@ -3,6 +3,7 @@
 #include "qml/QmlWindow.h"
 
 #include <memory>
+#include <optional>
 
 class IBatteryModel;
 class QTimer;
@@ -16,6 +17,8 @@ public:
     QmlBatteryAlert(std::shared_ptr<IQTWindowModel> model, std::shared_ptr<IBatteryModel> battery);
     ~QmlBatteryAlert() override;
 
+    void load() override;
+
 signals:
     void newBatteryLevel(int lowestLevel);
 
@@ -24,4 +27,5 @@ private:
 
     std::shared_ptr<IBatteryModel> m_battery;
     std::unique_ptr<QTimer> m_pollTimer;
+    std::optional<int> m_sentLevel;
 };

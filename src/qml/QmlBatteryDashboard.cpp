@@ -3,6 +3,7 @@
 #include "battery/IBatteryModel.h"
 #include "qml/FileVersion.h"
 #include "settings/Settings.h"
+#include "settings/SettingsChangeWatch.h"
 #include "settings/SettingsKeys.h"
 
 #include <QTimer>
@@ -38,13 +39,19 @@ QmlBatteryDashboard::~QmlBatteryDashboard()
 void QmlBatteryDashboard::load()
 {
     QmlWindow::load();
+    // A new document knows no levels yet.
+    m_sentLevels.reset();
 }
 
 void QmlBatteryDashboard::pollBattery()
 {
     const BatteryLevels levels = m_battery->currentLevels();
-    // Unchanged levels are sent all the same: the document ignores equal
-    // values, so nothing is redrawn for them.
+    // Sending unchanged levels would cost the document a binding pass on
+    // every tick for nothing; the first poll after a load always sends.
+    if (m_sentLevels && m_sentLevels->left == levels.left && m_sentLevels->center == levels.center
+        && m_sentLevels->right == levels.right && m_sentLevels->remainingTimeSeconds == levels.remainingTimeSeconds)
+        return;
+    m_sentLevels = levels;
     emit newBatteryLevels(levels.left, levels.center, levels.right, levels.remainingTimeSeconds);
 }
 
@@ -55,6 +62,7 @@ void QmlBatteryDashboard::resetButtonPressed()
     const double warning = m_settings->value(key(SettingsKeys::warningThresholdDefault), QVariant()).toDouble();
     m_settings->setValue(key(SettingsKeys::warningThreshold), QVariant(warning));
     m_settings->setValue(key(SettingsKeys::criticalThreshold), QVariant(critical));
+    SettingsChangeWatch::noteWrite();
     // The document moves its sliders and switch from this before it reports them back.
     emit updateSettings(warning, critical, true);
 }
@@ -62,6 +70,8 @@ void QmlBatteryDashboard::resetButtonPressed()
 void QmlBatteryDashboard::enableHUDPressed(bool value)
 {
     m_settings->setValue(key(SettingsKeys::enableHUD), QVariant(value));
+    // The alert keeps what it read: this tells it to read again on its next tick.
+    SettingsChangeWatch::noteWrite();
 }
 
 // The document keeps the warning threshold at or above the critical one and
@@ -69,11 +79,13 @@ void QmlBatteryDashboard::enableHUDPressed(bool value)
 void QmlBatteryDashboard::warningSliderMoved(double value)
 {
     m_settings->setValue(key(SettingsKeys::warningThreshold), QVariant(value));
+    SettingsChangeWatch::noteWrite();
 }
 
 void QmlBatteryDashboard::criticalSliderMoved(double value)
 {
     m_settings->setValue(key(SettingsKeys::criticalThreshold), QVariant(value));
+    SettingsChangeWatch::noteWrite();
 }
 
 float QmlBatteryDashboard::currentWarningThreshold()

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "battery/BatteryLevels.h"
 #include "qml/QmlWindow.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class IBatteryModel;
 class IOxaSettings;
@@ -46,4 +48,5 @@ private:
     std::shared_ptr<IBatteryModel> m_battery;
     std::unique_ptr<QTimer> m_pollTimer;
     std::shared_ptr<IOxaSettings> m_settings;
+    std::optional<BatteryLevels> m_sentLevels;
 };

@@ -21,4 +21,6 @@ public:
     // OpenGL name of the texture that holds the last rendered frame; 0 before the first.
     virtual uint32_t textureId() = 0;
     virtual void injectMouseEvent(const OverlayMouseEvent &event) = 0;
+    // Frames rendered so far: a new count means a new picture in the texture.
+    virtual uint64_t framesRendered() const = 0;
 };

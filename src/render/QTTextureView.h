@@ -29,6 +29,7 @@ public:
 
     uint32_t textureId() override;
     void injectMouseEvent(const OverlayMouseEvent &event) override;
+    uint64_t framesRendered() const override { return m_renderCount; }
 
     void renderFrame();
     void requestUpdate();

@@ -2,6 +2,8 @@
 
 #include "battery/IBatteryModel.h"
 
+#include <functional>
+
 // A battery source whose readings the test sets by hand; counts the readings.
 class FakeBatteryModel : public IBatteryModel
 {
@@ -13,6 +15,8 @@ public:
     BatteryLevels currentLevels() override
     {
         ++m_readCount;
+        if (onRead)
+            onRead();
         return m_levels;
     }
 
@@ -26,6 +30,9 @@ public:
     }
 
     int readCount() const { return m_readCount; }
+
+    // Called on every reading, for tests that time the polls.
+    std::function<void()> onRead;
 
     static BatteryLevels levels(int left, int right, int center, int aggregate)
     {

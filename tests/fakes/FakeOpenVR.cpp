@@ -45,6 +45,8 @@ public:
             *seconds = vr.secondsSinceVsync;
         if (frame)
             *frame = vr.frameCounter;
+        else
+            ++vr.nullFrameCounterCalls;
         return true;
     }
 };

@@ -49,6 +49,7 @@ public:
     float secondsFromVsyncToPhotons = 0.011f;
     float secondsSinceVsync = 0.0f;
     uint64_t frameCounter = 0;
+    int nullFrameCounterCalls = 0; // GetTimeSinceLastVsync calls without a counter to fill
     std::deque<vr::VREvent_t> systemEvents;
 
     // Overlays, by handle (handles start at 1).

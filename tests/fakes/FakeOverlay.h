@@ -43,8 +43,11 @@ public:
         calls << QStringLiteral("setPlacement(%1,%2,%3,%4)").arg(x).arg(y).arg(distance).arg(interpolationSpeed);
     }
 
+    void tick() override { ++ticks; }
+
     QStringList calls;
     QList<OverlayMouseEvent> events;
     int textureCalls = 0;
     uint32_t lastTexture = 0;
+    int ticks = 0;
 };

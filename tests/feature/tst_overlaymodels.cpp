@@ -3,8 +3,10 @@
 #include "feature/BatteryDashboardModel.h"
 #include "feature/BatteryOverlayModel.h"
 #include "settings/Settings.h"
+#include "settings/SettingsChangeWatch.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(BatteryLevels)
@@ -22,6 +24,10 @@ private slots:
     void hudOffDoesNotAskTheBattery();
     void alertRecordFromDefaults();
     void alertRecordFromEmptyFile();
+    void alertReadsItsStoreOnlyAfterAChange();
+    void alertSeesAWriteOfThisProcessAtOnce();
+    void alertSeesTheFileChangedOnDisk_data();
+    void alertSeesTheFileChangedOnDisk();
     void dashboardRecordIsFixed();
 
 private:
@@ -127,7 +133,7 @@ void tst_OverlayModels::alertRecordFromDefaults()
     QCOMPARE(settings.pixelHeight, 537);
     QCOMPARE(settings.updateIntervalMs, 20.0f);
 
-    // Stateless: the same inputs give an equal record.
+    // Unchanged settings and levels give an equal record.
     QVERIFY(model.getSettings() == settings);
 }
 
@@ -146,6 +152,99 @@ void tst_OverlayModels::alertRecordFromEmptyFile()
     QCOMPARE(settings.scale, 0.0f);
     QCOMPARE(settings.pixelWidth, 1043);
     QCOMPARE(settings.updateIntervalMs, 20.0f);
+}
+
+void tst_OverlayModels::alertReadsItsStoreOnlyAfterAChange()
+{
+    auto battery = std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(30, 90, 90, 90));
+    BatteryOverlayModel model(battery);
+    const OverlaySettings first = model.getSettings();
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(model.getSettings() == first);
+    QCOMPARE(model.settingsReads(), 1u);
+
+    // The levels are still taken on every call: a battery crossing the
+    // threshold shows at once, with no settings read.
+    QVERIFY(first.isVisible);
+    battery->setLevels(FakeBatteryModel::levels(90, 90, 90, 90));
+    QVERIFY(!model.getSettings().isVisible);
+    battery->setLevels(FakeBatteryModel::levels(15, 90, 90, 90));
+    QVERIFY(model.getSettings().isPermanent);
+    QCOMPARE(model.settingsReads(), 1u);
+}
+
+void tst_OverlayModels::alertSeesAWriteOfThisProcessAtOnce()
+{
+    auto battery = std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(45, 90, 90, 90));
+    BatteryOverlayModel model(battery);
+    QVERIFY(!model.getSettings().isVisible);
+
+    // What the dashboard's slider does: a store of its own, written, and
+    // the alert told; the next call answers with it, before any event loop
+    // turn could have brought the file along.
+    const std::shared_ptr<IOxaSettings> dashboard = openSettings();
+    dashboard->setValue(QStringLiteral("Alerts/Battery/WarningThreshold"), 50.0);
+    SettingsChangeWatch::noteWrite();
+    QVERIFY(model.getSettings().isVisible);
+    dashboard->setValue(QStringLiteral("Alerts/Battery/EnableHUD"), false);
+    SettingsChangeWatch::noteWrite();
+    QVERIFY(!model.getSettings().isVisible);
+    QCOMPARE(model.settingsReads(), 3u);
+}
+
+void tst_OverlayModels::alertSeesTheFileChangedOnDisk_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("edited in place") << "in place";
+    QTest::newRow("replaced by a rename, as editors save") << "rename";
+    QTest::newRow("removed, then written anew") << "remove";
+}
+
+void tst_OverlayModels::alertSeesTheFileChangedOnDisk()
+{
+    QFETCH(QString, how);
+
+    auto battery = std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(90, 90, 90, 90));
+    BatteryOverlayModel model(battery);
+    const OverlaySettings before = model.getSettings();
+    QCOMPARE(before.distance, 0.3f);
+
+    // The whole file as another program writes it, distance and scale changed.
+    QFile current(TestEnvironment::settingsFile());
+    QVERIFY(current.open(QIODevice::ReadOnly));
+    QByteArray text = current.readAll();
+    current.close();
+    text.replace("Distance=0.3", "Distance=0.45").replace("Scale=0.05", "Scale=0.125");
+
+    const QString path = TestEnvironment::settingsFile();
+    if (how == QLatin1String("in place")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    } else if (how == QLatin1String("rename")) {
+        QSaveFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        QVERIFY(file.commit());
+    } else {
+        QVERIFY(QFile::remove(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QTRY_COMPARE_WITH_TIMEOUT(model.getSettings().distance, 0.45f, 5000);
+    QCOMPARE(model.getSettings().scale, 0.125f);
+    // What a model that opens a new store would answer.
+    QVERIFY(model.getSettings() == BatteryOverlayModel(battery).getSettings());
+
+    // The watch outlives the replacement: a second edit is seen too.
+    text.replace("Distance=0.45", "Distance=0.5");
+    QSaveFile again(path);
+    QVERIFY(again.open(QIODevice::WriteOnly));
+    again.write(text);
+    QVERIFY(again.commit());
+    QTRY_COMPARE_WITH_TIMEOUT(model.getSettings().distance, 0.5f, 5000);
 }
 
 void tst_OverlayModels::dashboardRecordIsFixed()

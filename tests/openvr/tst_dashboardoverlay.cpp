@@ -16,7 +16,9 @@ private slots:
     void createdWithMouseInput();
     void thumbnailPath_data();
     void thumbnailPath();
-    void everyStepRunsAfterAFailure();
+    void failedCreationIsRetried();
+    void laterStepsRetriedOnTheirOwn_data();
+    void laterStepsRetriedOnTheirOwn();
     void visibilityAndPlacementAreTheRuntimes();
 
 private:
@@ -65,8 +67,65 @@ void tst_DashboardOverlay::thumbnailPath()
     QVERIFY(!expected.contains(QLatin1Char('\\')));
 }
 
-void tst_DashboardOverlay::everyStepRunsAfterAFailure()
+void tst_DashboardOverlay::failedCreationIsRetried()
 {
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    fake.failNext.insert(QStringLiteral("CreateDashboardOverlay"), vr::VROverlayError_KeyInUse);
+    MessageCatcher log;
+    OpenVR_Dashboard dashboard("Battery", "oxaDashboard", "Resources/LightningBolt.png");
+
+    // Nothing is asked of an overlay that does not exist: one message, no calls on a dead handle.
+    QCOMPARE(log.messages(QtCriticalMsg),
+        QStringList {QStringLiteral("Error ( 17 ) creating dashboard overlay, name: Battery")});
+    QCOMPARE(fake.calls, QStringList {QStringLiteral("CreateDashboardOverlay")});
+    QVERIFY(!dashboard.isCreated());
+    dashboard.setMouseScale(1920, 945);
+    dashboard.setWidthInMeters(3.0f);
+    dashboard.setTexture(4);
+
+    // Not asked again on every tick, but soon.
+    for (int i = 0; i < 100; ++i)
+        dashboard.tick();
+    QVERIFY(fake.calls.count(QStringLiteral("CreateDashboardOverlay")) < 50);
+    QTRY_VERIFY_WITH_TIMEOUT((dashboard.tick(), dashboard.isCreated()), 10000);
+
+    // Once there, it gets all the steps and everything asked for meanwhile.
+    QVERIFY(state());
+    QCOMPARE(state()->inputMethod, int(vr::VROverlayInputMethod_Mouse));
+    QVERIFY(fake.calls.contains(QStringLiteral("SetOverlayFromFile")));
+    QCOMPARE(state()->mouseScale.v[0], 1920.0f);
+    QCOMPARE(state()->widthInMeters, 3.0f);
+    fake.dashboardVisible = true;
+    dashboard.tick();
+    QCOMPARE(state()->texturesSet, 1);
+    QCOMPARE(log.messages(QtInfoMsg),
+        QStringList {QStringLiteral("CreateDashboardOverlay failed 1 times in a row, now settled, name: Battery")});
+}
+
+void tst_DashboardOverlay::laterStepsRetriedOnTheirOwn_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("retried");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("input method") << "SetOverlayInputMethod" << int(vr::VROverlayError_RequestFailed) << true
+                                  << "Error ( 23 ) setting overlay input method, name: Battery";
+    QTest::newRow("thumbnail, runtime busy") << "SetOverlayFromFile" << int(vr::VROverlayError_RequestFailed) << true
+                                             << "Error ( 23 ) setting dashboard overlay thumbnail, name: Battery";
+    // A missing image stays missing: asking on every tick would only repeat the error.
+    QTest::newRow("thumbnail, no such file")
+        << "SetOverlayFromFile" << int(vr::VROverlayError_UnableToLoadFile) << false
+        << "Error ( 25 ) setting dashboard overlay thumbnail, name: Battery";
+}
+
+void tst_DashboardOverlay::laterStepsRetriedOnTheirOwn()
+{
+    QFETCH(QString, method);
+    QFETCH(int, error);
+    QFETCH(bool, retried);
+    QFETCH(QString, message);
+
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("bolt.png"));
     QFile file(image);
@@ -74,25 +133,20 @@ void tst_DashboardOverlay::everyStepRunsAfterAFailure()
     file.close();
 
     FakeOpenVR &fake = FakeOpenVR::instance();
-    fake.failNext.insert(QStringLiteral("CreateDashboardOverlay"), vr::VROverlayError_KeyInUse);
-    fake.failNext.insert(QStringLiteral("SetOverlayInputMethod"), vr::VROverlayError_InvalidHandle);
+    fake.failNext.insert(method, error);
     MessageCatcher log;
-    OpenVR_Dashboard dashboard("Battery", "oxaDashboard", "Resources/missing.png");
+    OpenVR_Dashboard dashboard("Battery", "oxaDashboard", image.toStdString());
+    QVERIFY(dashboard.isCreated());
+    QCOMPARE(log.messages(QtCriticalMsg), QStringList {message});
 
-    QCOMPARE(log.messages(QtCriticalMsg),
-        (QStringList {
-            QStringLiteral("Error ( 17 ) creating dashboard overlay, name: Battery"),
-            QStringLiteral("Error ( 11 ) setting overlay input method, name: Battery"),
-            QStringLiteral("Error ( 25 ) setting dashboard overlay thumbnail, name: Battery"),
-        }));
-    QCOMPARE(fake.calls,
-        (QStringList {QStringLiteral("CreateDashboardOverlay"), QStringLiteral("SetOverlayInputMethod"),
-            QStringLiteral("SetOverlayFromFile")}));
-
-    // With a real image the thumbnail is set from its cleaned path.
-    fake.reset();
-    OpenVR_Dashboard second("Battery", "oxaDashboard", image.toStdString());
-    QCOMPARE(fake.overlay(QStringLiteral("oxaDashboard.thumbnail"))->thumbnailFile, image);
+    fake.calls.clear();
+    dashboard.tick();
+    dashboard.tick();
+    QCOMPARE(fake.calls.count(method), retried ? 1 : 0);
+    QCOMPARE(state()->inputMethod, int(vr::VROverlayInputMethod_Mouse));
+    const QString thumbnail = fake.overlay(QStringLiteral("oxaDashboard.thumbnail"))->thumbnailFile;
+    QCOMPARE(thumbnail, retried ? image : QString());
+    QCOMPARE(log.messages(QtCriticalMsg).size(), 1);
 }
 
 void tst_DashboardOverlay::visibilityAndPlacementAreTheRuntimes()

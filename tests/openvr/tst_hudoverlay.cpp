@@ -18,7 +18,15 @@ private slots:
     void frameTimerInterval();
     void visibilityDrivesTheFrameTimer();
     void oneTransformPerDisplayFrame();
-    void creationFailure();
+    void skippedFrames_data();
+    void skippedFrames();
+    void counterGoingBackIsAFrame();
+    void refusedTransformIsRetried();
+    void vsyncAskedWithACounter();
+    void failedCreationIsRetried();
+    void refusedVisibilityIsRetried_data();
+    void refusedVisibilityIsRetried();
+    void shownOverlayGetsTheTextureAgain();
 
 private:
     static FakeOverlayState *state() { return FakeOpenVR::instance().overlay(QStringLiteral("oxaAlertOverlay")); }
@@ -137,7 +145,8 @@ void tst_HudOverlay::oneTransformPerDisplayFrame()
     fake.frameCounter = 10;
     overlay.onFrame();
     QCOMPARE(state()->transformsSet, 1);
-    QCOMPARE(log.messages(QtDebugMsg), QStringList {QStringLiteral("Skipped 9 Frames")});
+    // The first frame has nothing before it: no skip.
+    QVERIFY(log.lines().isEmpty());
     QCOMPARE(state()->transform.m[2][3], -0.3f);
 
     // A second tick within the same display frame hands nothing over.
@@ -156,16 +165,183 @@ void tst_HudOverlay::oneTransformPerDisplayFrame()
     QCOMPARE(log.messages(QtDebugMsg), QStringList {QStringLiteral("Skipped 2 Frames")});
 }
 
-void tst_HudOverlay::creationFailure()
+void tst_HudOverlay::skippedFrames_data()
 {
-    FakeOpenVR::instance().failNext.insert(QStringLiteral("CreateOverlay"), vr::VROverlayError_KeyInUse);
+    QTest::addColumn<quint64>("last");
+    QTest::addColumn<quint64>("frame");
+    QTest::addColumn<bool>("skip");
+
+    QTest::newRow("next frame") << quint64(10) << quint64(11) << false;
+    QTest::newRow("two missed") << quint64(10) << quint64(13) << true;
+    QTest::newRow("a second's worth missed") << quint64(10) << quint64(101) << true;
+    QTest::newRow("more than a second: a jump") << quint64(10) << quint64(102) << false;
+    QTest::newRow("first frame") << quint64(0) << quint64(5000) << false;
+    QTest::newRow("counter went back") << quint64(5000) << quint64(3) << false;
+    QTest::newRow("counter went back by one") << quint64(5000) << quint64(4999) << false;
+    QTest::newRow("near the top of the range") << quint64(UINT64_MAX - 1) << quint64(UINT64_MAX) << false;
+    QTest::newRow("from the top back to zero") << quint64(UINT64_MAX) << quint64(0) << false;
+    QTest::newRow("from the top back to a few") << quint64(UINT64_MAX) << quint64(5) << false;
+}
+
+void tst_HudOverlay::skippedFrames()
+{
+    QFETCH(quint64, last);
+    QFETCH(quint64, frame);
+    QFETCH(bool, skip);
+    QCOMPARE(OpenVR_Overlay::isSkip(last, frame, 90.0f), skip);
+}
+
+void tst_HudOverlay::counterGoingBackIsAFrame()
+{
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
+    overlay.setVisible(false);
+    fake.frameCounter = 5000;
+    overlay.onFrame();
+
+    // A runtime that started over counts from the start again: that is a new
+    // frame to hand a transform to, and no skip of nearly 2^64 frames.
+    MessageCatcher log;
+    fake.frameCounter = 3;
+    overlay.onFrame();
+    QCOMPARE(state()->transformsSet, 2);
+    QVERIFY(log.lines().isEmpty());
+    fake.frameCounter = 4;
+    overlay.onFrame();
+    QCOMPARE(state()->transformsSet, 3);
+    QVERIFY(log.lines().isEmpty());
+}
+
+void tst_HudOverlay::refusedTransformIsRetried()
+{
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
+    overlay.setVisible(false);
+    overlay.setPlacement(0.5f, 0.5f, 0.3f, 0.0f);
+
+    MessageCatcher log;
+    fake.frameCounter = 10;
+    fake.failNext.insert(QStringLiteral("SetOverlayTransformTrackedDeviceRelative"), vr::VROverlayError_RequestFailed);
+    overlay.onFrame();
+    QCOMPARE(state()->transformsSet, 0);
+    // The frame is still unhandled: the next tick, within it, tries again.
+    overlay.onFrame();
+    QCOMPARE(state()->transformsSet, 1);
+    QCOMPARE(state()->transform.m[2][3], -0.3f);
+    QCOMPARE(log.lines(),
+        (QStringList {QStringLiteral("Error ( 23 ) setting overlay transform, name: oxaAlertOverlay"),
+            QStringLiteral("SetOverlayTransformTrackedDeviceRelative failed 1 times in a row, now settled, name: "
+                           "oxaAlertOverlay")}));
+}
+
+void tst_HudOverlay::vsyncAskedWithACounter()
+{
+    // The runtime's interface does not promise that a null counter is allowed.
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
+    overlay.setVisible(false);
+    fake.nullFrameCounterCalls = 0;
+    fake.secondsSinceVsync = 0.001f;
+    fake.frameCounter = 3;
+    overlay.onFrame();
+    QVERIFY(fake.calls.count(QStringLiteral("GetTimeSinceLastVsync")) >= 2);
+    QCOMPARE(fake.nullFrameCounterCalls, 0);
+}
+
+void tst_HudOverlay::failedCreationIsRetried()
+{
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    fake.failNext.insert(QStringLiteral("CreateOverlay"), vr::VROverlayError_KeyInUse);
     MessageCatcher log;
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
     QCOMPARE(log.messages(QtCriticalMsg),
         QStringList {QStringLiteral("Error ( 17 ) creating overlay, name: oxaAlertOverlay")});
     QVERIFY(!overlay.hasFrameTimer());
-    overlay.setVisible(true); // only the runtime call, no timer to start
+
+    // What the controller asks meanwhile is kept, without runtime calls on a dead handle.
+    fake.calls.clear();
+    overlay.setVisible(true);
+    overlay.setAlpha(0.75f);
+    overlay.setWidthInMeters(0.05f);
     QVERIFY(!overlay.isFrameTimerActive());
+    QVERIFY(fake.calls.isEmpty());
+
+    // A second refusal in between is not logged again.
+    fake.failNext.insert(QStringLiteral("CreateOverlay"), vr::VROverlayError_KeyInUse);
+    QTRY_VERIFY_WITH_TIMEOUT((overlay.tick(), fake.calls.count(QStringLiteral("CreateOverlay")) == 1), 10000);
+    QVERIFY(!overlay.isCreated());
+    QTRY_VERIFY_WITH_TIMEOUT((overlay.tick(), overlay.isCreated()), 10000);
+
+    QVERIFY(state());
+    QVERIFY(state()->visible);
+    QCOMPARE(state()->alpha, 0.75f);
+    QCOMPARE(state()->widthInMeters, 0.05f);
+    QVERIFY(overlay.isFrameTimerActive());
+    QCOMPARE(log.messages(QtCriticalMsg).size(), 1);
+    QCOMPARE(log.messages(QtInfoMsg),
+        QStringList {QStringLiteral("CreateOverlay failed 2 times in a row, now settled, name: oxaAlertOverlay")});
+}
+
+void tst_HudOverlay::refusedVisibilityIsRetried_data()
+{
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("show") << true << "ShowOverlay"
+                          << "Error ( 23 ) showing overlay, name: oxaAlertOverlay";
+    QTest::newRow("hide") << false << "HideOverlay"
+                          << "Error ( 23 ) hiding overlay, name: oxaAlertOverlay";
+}
+
+void tst_HudOverlay::refusedVisibilityIsRetried()
+{
+    QFETCH(bool, visible);
+    QFETCH(QString, method);
+    QFETCH(QString, message);
+
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
+    overlay.setVisible(!visible);
+    QCOMPARE(state()->visible, !visible);
+
+    MessageCatcher log;
+    fake.failNext.insert(method, vr::VROverlayError_RequestFailed);
+    overlay.setVisible(visible);
+    QCOMPARE(state()->visible, !visible);
+    fake.failNext.insert(method, vr::VROverlayError_RequestFailed);
+    overlay.tick();
+    QCOMPARE(state()->visible, !visible);
+    overlay.tick();
+    QCOMPARE(state()->visible, visible);
+    QCOMPARE(log.lines(),
+        (QStringList {
+            message, QStringLiteral("%1 failed 2 times in a row, now settled, name: oxaAlertOverlay").arg(method)}));
+
+    // Settled: later ticks leave the overlay alone.
+    fake.calls.clear();
+    overlay.tick();
+    QVERIFY(!fake.calls.contains(method));
+}
+
+void tst_HudOverlay::shownOverlayGetsTheTextureAgain()
+{
+    OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
+    overlay.setVisible(true);
+    overlay.setTexture(3);
+    QCOMPARE(state()->texturesSet, 1);
+    overlay.tick();
+    QCOMPARE(state()->texturesSet, 1);
+
+    // Hidden and shown again: the picture goes with it once.
+    overlay.setVisible(false);
+    overlay.tick();
+    QCOMPARE(state()->texturesSet, 1);
+    overlay.setVisible(true);
+    overlay.tick();
+    QCOMPARE(state()->texturesSet, 2);
+    overlay.tick();
+    QCOMPARE(state()->texturesSet, 2);
 }
 
 QTEST_GUILESS_MAIN(tst_HudOverlay)

@@ -23,7 +23,10 @@ private slots:
     void textureSubmittedOnlyWhenSeen_data();
     void textureSubmittedOnlyWhenSeen();
     void textureErrorIsLogged();
+    void textureWaitsUntilSeen();
     void mouseScaleWidthAndAlpha();
+    void refusedCallIsRetriedOnTick_data();
+    void refusedCallIsRetriedOnTick();
     void quietAfterRuntimeShutdown();
 
 private:
@@ -161,10 +164,30 @@ void tst_InputRenderer::textureErrorIsLogged()
     m_overlay->setTexture(12);
     QCOMPARE(log.messages(QtDebugMsg),
         QStringList {QStringLiteral("Error setting overlay texture, name= Battery Texture= 12  error= 24")});
-
-    // The next call tries again.
-    m_overlay->setTexture(12);
+    // The next tick tries again.
+    m_overlay->tick();
     QCOMPARE(state()->texturesSet, 1);
+}
+
+void tst_InputRenderer::textureWaitsUntilSeen()
+{
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    m_overlay->setTexture(5);
+    for (int i = 0; i < 3; ++i)
+        m_overlay->tick();
+    QCOMPARE(state()->texturesSet, 0);
+
+    // Seen at last: the kept texture goes over on the next tick, and only once.
+    fake.dashboardVisible = true;
+    m_overlay->tick();
+    QCOMPARE(state()->texturesSet, 1);
+    QCOMPARE(state()->lastTexture, reinterpret_cast<void *>(uintptr_t(5)));
+    fake.calls.clear();
+    for (int i = 0; i < 3; ++i)
+        m_overlay->tick();
+    QCOMPARE(state()->texturesSet, 1);
+    // Nothing pending: a tick asks the runtime nothing at all.
+    QVERIFY(fake.calls.isEmpty());
 }
 
 void tst_InputRenderer::mouseScaleWidthAndAlpha()
@@ -184,6 +207,71 @@ void tst_InputRenderer::mouseScaleWidthAndAlpha()
         QStringList {QStringLiteral("Error in SetOverlayMouseScale(), m_handle= %1").arg(m_overlay->handle())});
 }
 
+void tst_InputRenderer::refusedCallIsRetriedOnTick_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("firstMessage");
+
+    QTest::newRow("texture") << "SetOverlayTexture"
+                             << "Error setting overlay texture, name= Battery Texture= 12  error= 23";
+    QTest::newRow("mouse scale") << "SetOverlayMouseScale"
+                                 << "Error in SetOverlayMouseScale(), m_handle= %1";
+    QTest::newRow("width") << "SetOverlayWidthInMeters"
+                           << "Error ( 23 ) setting overlay width, name: Battery";
+    QTest::newRow("alpha") << "SetOverlayAlpha"
+                           << "Error ( 23 ) setting overlay alpha, name: Battery";
+}
+
+void tst_InputRenderer::refusedCallIsRetriedOnTick()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, firstMessage);
+    if (firstMessage.contains(QLatin1String("%1")))
+        firstMessage = firstMessage.arg(m_overlay->handle());
+
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    fake.dashboardVisible = true;
+    auto matches = [&] {
+        if (method == QLatin1String("SetOverlayTexture"))
+            return state()->texturesSet == 1;
+        if (method == QLatin1String("SetOverlayMouseScale"))
+            return state()->mouseScale.v[0] == 640.0f && state()->mouseScale.v[1] == 480.0f;
+        if (method == QLatin1String("SetOverlayWidthInMeters"))
+            return state()->widthInMeters == 2.5f;
+        return state()->alpha == 0.25f;
+    };
+
+    MessageCatcher log;
+    fake.failNext.insert(method, vr::VROverlayError_RequestFailed);
+    if (method == QLatin1String("SetOverlayTexture"))
+        m_overlay->setTexture(12);
+    else if (method == QLatin1String("SetOverlayMouseScale"))
+        m_overlay->setMouseScale(640, 480);
+    else if (method == QLatin1String("SetOverlayWidthInMeters"))
+        m_overlay->setWidthInMeters(2.5f);
+    else
+        m_overlay->setAlpha(0.25f);
+    QVERIFY(!matches());
+
+    // Refused on two more ticks: still one message, the one the call always had.
+    for (int i = 0; i < 2; ++i) {
+        fake.failNext.insert(method, vr::VROverlayError_RequestFailed);
+        m_overlay->tick();
+    }
+    QVERIFY(!matches());
+    QCOMPARE(log.lines(), QStringList {firstMessage});
+
+    // The next tick gets it through, and the run of failures is closed once.
+    m_overlay->tick();
+    QVERIFY(matches());
+    QCOMPARE(log.lines().size(), 2);
+    QCOMPARE(log.lines().at(1), QStringLiteral("%1 failed 3 times in a row, now settled, name: Battery").arg(method));
+    QVERIFY(!m_overlay->hasPendingCalls());
+    fake.calls.clear();
+    m_overlay->tick();
+    QVERIFY(!fake.calls.contains(method));
+}
+
 void tst_InputRenderer::quietAfterRuntimeShutdown()
 {
     state()->events.push_back(FakeOpenVR::mouseEvent(vr::VREvent_MouseMove, 1.0f, 1.0f, 0));
@@ -196,6 +284,7 @@ void tst_InputRenderer::quietAfterRuntimeShutdown()
     m_overlay->setMouseScale(1, 1);
     m_overlay->setAlpha(1.0f);
     m_overlay->discardEvents();
+    m_overlay->tick();
     QVERIFY(FakeOpenVR::instance().calls.isEmpty());
 }
 

@@ -20,7 +20,8 @@ private slots:
     void hiddenFirstRecordHidesAtOnce();
     void identicalRecordChangesNothing();
     void fadeOutDurationAloneReappliesWithoutVisibility();
-    void notANumberNeverCountsAsEqual();
+    void notANumberIsAppliedOnce_data();
+    void notANumberIsAppliedOnce();
     void criticalWhileVisibleStopsHideTimer();
     void hideTimerInterval_data();
     void hideTimerInterval();
@@ -28,7 +29,9 @@ private slots:
     void updateInterval_data();
     void updateInterval();
     void eventsForwardedOnlyWhileVisible();
-    void textureHandedOverEveryTick();
+    void eachNewFrameHandedOverOnce();
+    void nothingHandedOverBeforeTheFirstFrame();
+    void overlayTickedEveryTick();
 
 private:
     std::unique_ptr<VROverlayController> makeController();
@@ -117,14 +120,47 @@ void tst_OverlayController::fadeOutDurationAloneReappliesWithoutVisibility()
     QCOMPARE(log.lines().value(0), QStringLiteral("Got new settings:"));
 }
 
-void tst_OverlayController::notANumberNeverCountsAsEqual()
+void tst_OverlayController::notANumberIsAppliedOnce_data()
 {
-    m_model->settings.distance = std::numeric_limits<float>::quiet_NaN();
+    QTest::addColumn<QString>("field");
+    for (const char *field : {"duration", "fadeOutDuration", "maxAlpha", "interpolationSpeed", "xPos", "yPos",
+             "distance", "scale", "updateIntervalMs"})
+        QTest::newRow(field) << QString::fromLatin1(field);
+}
+
+void tst_OverlayController::notANumberIsAppliedOnce()
+{
+    QFETCH(QString, field);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    OverlaySettings &s = m_model->settings;
+    s = FakeOverlayModel::alertRecord(true, false);
     auto controller = makeController();
+
+    const QHash<QString, float *> fields {{QStringLiteral("duration"), &s.duration},
+        {QStringLiteral("fadeOutDuration"), &s.fadeOutDuration}, {QStringLiteral("maxAlpha"), &s.maxAlpha},
+        {QStringLiteral("interpolationSpeed"), &s.interpolationSpeed}, {QStringLiteral("xPos"), &s.xPos},
+        {QStringLiteral("yPos"), &s.yPos}, {QStringLiteral("distance"), &s.distance},
+        {QStringLiteral("scale"), &s.scale}, {QStringLiteral("updateIntervalMs"), &s.updateIntervalMs}};
+    *fields.value(field) = nan;
     m_overlay->calls.clear();
 
+    MessageCatcher log;
     controller->applySettings();
+    QCOMPARE(log.lines().value(0), QStringLiteral("Got new settings:"));
     QVERIFY(m_overlay->calls.contains(QStringLiteral("setMouseScale(1043,537)")));
+
+    // The same NaN again is no change: nothing logged or applied on later ticks.
+    log.clear();
+    m_overlay->calls.clear();
+    controller->applySettings();
+    controller->applySettings();
+    QVERIFY(log.lines().isEmpty());
+    QVERIFY(m_overlay->calls.isEmpty());
+
+    // A number again is a change.
+    *fields.value(field) = 1.0f;
+    controller->applySettings();
+    QCOMPARE(log.lines().value(0), QStringLiteral("Got new settings:"));
 }
 
 void tst_OverlayController::criticalWhileVisibleStopsHideTimer()
@@ -150,6 +186,14 @@ void tst_OverlayController::hideTimerInterval_data()
     QTest::newRow("2.5 s") << 2.5f << 2500;
     QTest::newRow("0.0001 s truncates to 0") << 0.0001f << 0;
     QTest::newRow("0.0019 s truncates to 1") << 0.0019f << 1;
+    // Values from the file that no timer can take.
+    const float infinity = std::numeric_limits<float>::infinity();
+    QTest::newRow("NaN gives 0") << std::numeric_limits<float>::quiet_NaN() << 0;
+    QTest::newRow("negative gives 0") << -3.0f << 0;
+    QTest::newRow("minus infinity gives 0") << -infinity << 0;
+    QTest::newRow("1e30 s is clamped") << 1e30f << std::numeric_limits<int>::max();
+    QTest::newRow("infinity is clamped") << infinity << std::numeric_limits<int>::max();
+    QTest::newRow("just beyond the range is clamped") << 2147484.0f << std::numeric_limits<int>::max();
 }
 
 void tst_OverlayController::hideTimerInterval()
@@ -197,6 +241,9 @@ void tst_OverlayController::updateInterval_data()
     QTest::newRow("33.9 truncates") << 33.9f << 33;
     QTest::newRow("0 falls back") << 0.0f << 20;
     QTest::newRow("negative falls back") << -5.0f << 20;
+    QTest::newRow("NaN falls back") << std::numeric_limits<float>::quiet_NaN() << 20;
+    QTest::newRow("infinity falls back") << std::numeric_limits<float>::infinity() << 20;
+    QTest::newRow("beyond a timer's range falls back") << 1e30f << 20;
 }
 
 void tst_OverlayController::updateInterval()
@@ -231,15 +278,59 @@ void tst_OverlayController::eventsForwardedOnlyWhileVisible()
     QVERIFY(m_overlay->events.isEmpty());
 }
 
-void tst_OverlayController::textureHandedOverEveryTick()
+void tst_OverlayController::eachNewFrameHandedOverOnce()
 {
-    auto controller = makeController();
+    m_model->settings = FakeOverlayModel::alertRecord(true, true);
     m_view->texture = 42;
+    auto controller = makeController();
 
-    QTRY_VERIFY(m_overlay->textureCalls >= 3);
+    QTRY_COMPARE(m_overlay->textureCalls, 1);
     QCOMPARE(m_overlay->lastTexture, 42u);
-    // One hand-over per tick, one fetch per tick.
-    QVERIFY(std::abs(m_overlay->textureCalls - (m_model->requests - 1)) <= 1);
+
+    // The picture did not change: tick after tick, nothing is handed over.
+    int ticks = m_overlay->ticks;
+    QTRY_VERIFY(m_overlay->ticks >= ticks + 5);
+    QCOMPARE(m_overlay->textureCalls, 1);
+
+    // Each rendered frame goes over once, with the view's texture as it is then.
+    m_view->frames = 2;
+    m_view->texture = 43;
+    QTRY_COMPARE(m_overlay->textureCalls, 2);
+    QCOMPARE(m_overlay->lastTexture, 43u);
+    m_view->frames = 5;
+    QTRY_COMPARE(m_overlay->textureCalls, 3);
+    ticks = m_overlay->ticks;
+    QTRY_VERIFY(m_overlay->ticks >= ticks + 5);
+    QCOMPARE(m_overlay->textureCalls, 3);
+}
+
+void tst_OverlayController::nothingHandedOverBeforeTheFirstFrame()
+{
+    m_view->frames = 0;
+    m_view->texture = 0;
+    auto controller = makeController();
+
+    const int ticks = m_overlay->ticks;
+    QTRY_VERIFY(m_overlay->ticks >= ticks + 5);
+    QCOMPARE(m_overlay->textureCalls, 0);
+
+    m_view->frames = 1;
+    m_view->texture = 9;
+    QTRY_COMPARE(m_overlay->textureCalls, 1);
+    QCOMPARE(m_overlay->lastTexture, 9u);
+}
+
+void tst_OverlayController::overlayTickedEveryTick()
+{
+    // The overlay retries what the runtime refused from its tick, hidden or
+    // shown, with or without a model.
+    auto controller = makeController();
+    QTRY_VERIFY(m_overlay->ticks >= 3);
+    QVERIFY(std::abs(m_overlay->ticks - (m_model->requests - 1)) <= 1);
+
+    VROverlayController withoutModel(m_overlay, m_overlay, m_view, nullptr);
+    const int ticks = m_overlay->ticks;
+    QTRY_VERIFY(m_overlay->ticks >= ticks + 6);
 }
 
 QTEST_GUILESS_MAIN(tst_OverlayController)

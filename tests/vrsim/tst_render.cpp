@@ -44,6 +44,8 @@ private slots:
     void snapshotIsUprightAndExact_data();
     void snapshotIsUprightAndExact();
     void submitsAreCountedWithoutTraffic();
+    void stillOverlayIsServedFromItsLastTexture_data();
+    void stillOverlayIsServedFromItsLastTexture();
 
 private:
     VrsimHarness m_harness;
@@ -179,6 +181,62 @@ void TestRender::submitsAreCountedWithoutTraffic()
 
     GLuint textures[] = {large, small};
     m_gl.gl()->glDeleteTextures(2, textures);
+}
+
+void TestRender::stillOverlayIsServedFromItsLastTexture_data()
+{
+    QTest::addColumn<QString>("call");
+    for (const char *call : {"PollNextEvent", "GetTimeSinceLastVsync", "PollNextOverlayEvent", "IsOverlayVisible",
+             "IsDashboardVisible", "SetOverlayAlpha"})
+        QTest::newRow(call) << QString::fromLatin1(call);
+}
+
+void TestRender::stillOverlayIsServedFromItsLastTexture()
+{
+    QFETCH(QString, call);
+
+    const QImage expected = pattern(41, 19);
+    const GLuint texture = m_gl.upload(expected);
+    vr::VROverlayHandle_t handle = vr::k_ulOverlayHandleInvalid;
+    QCOMPARE(vr::VROverlay()->CreateOverlay("still", "still", &handle), vr::VROverlayError_None);
+    const vr::Texture_t submitted = glTexture(texture);
+    QCOMPARE(vr::VROverlay()->SetOverlayTexture(handle, &submitted), vr::VROverlayError_None);
+
+    const QString file = m_harness.filePath(QStringLiteral("still.png"));
+    QFile::remove(file);
+    QProcess snapshot;
+    snapshot.setProcessEnvironment(m_harness.environment());
+    snapshot.start(QStringLiteral(VOLTARO_BIN_DIR "/vrsim"),
+        {QStringLiteral("snapshot"), QStringLiteral("still"), file, QStringLiteral("--timeout"), QStringLiteral("10")});
+    QVERIFY(snapshot.waitForStarted());
+
+    // An application whose picture does not change only goes on with its
+    // ticks; one of them answers the request, without a submit.
+    QDeadlineTimer deadline(15000);
+    while (snapshot.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        vr::VREvent_t event;
+        float seconds = 0.0f;
+        uint64_t frame = 0;
+        if (call == QLatin1String("PollNextEvent"))
+            vr::VRSystem()->PollNextEvent(&event, sizeof(event));
+        else if (call == QLatin1String("GetTimeSinceLastVsync"))
+            vr::VRSystem()->GetTimeSinceLastVsync(&seconds, &frame);
+        else if (call == QLatin1String("PollNextOverlayEvent"))
+            vr::VROverlay()->PollNextOverlayEvent(handle, &event, sizeof(event));
+        else if (call == QLatin1String("IsOverlayVisible"))
+            vr::VROverlay()->IsOverlayVisible(handle);
+        else if (call == QLatin1String("IsDashboardVisible"))
+            vr::VROverlay()->IsDashboardVisible();
+        else
+            vr::VROverlay()->SetOverlayAlpha(handle, 0.5f);
+        snapshot.waitForFinished(5);
+    }
+    QCOMPARE(snapshot.exitCode(), 0);
+    QCOMPARE(QImage(file).convertToFormat(QImage::Format_RGBA8888), expected);
+    QCOMPARE(m_harness.overlay(QStringLiteral("still")).value(QStringLiteral("texture")).toObject(),
+        QJsonObject({{"submits", 1}, {"width", 41}, {"height", 19}}));
+
+    m_gl.gl()->glDeleteTextures(1, &texture);
 }
 
 VRSIM_GL_TEST_MAIN(TestRender)

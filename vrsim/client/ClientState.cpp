@@ -37,6 +37,7 @@ void ClientState::reset()
     timing = DisplayTiming();
     dashboardVisible = false;
     armedFailures = 0;
+    framesWanted = false;
 }
 
 LocalOverlay *ClientState::find(vr::VROverlayHandle_t handle)
@@ -109,8 +110,12 @@ void ClientState::apply(const Message &message)
         if (!reader.ok())
             return;
         std::lock_guard<std::mutex> lock(mutex);
-        if (LocalOverlay *overlay = find(handle))
+        if (LocalOverlay *overlay = find(handle)) {
             overlay->frameWanted = true;
+            overlay->serveFromLastTexture = overlay->lastTexture != 0;
+            if (overlay->serveFromLastTexture)
+                framesWanted = true;
+        }
         return;
     }
     default:

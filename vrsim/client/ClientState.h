@@ -49,6 +49,10 @@ struct LocalOverlay
     int32_t textureWidth = 0;
     int32_t textureHeight = 0;
     bool frameWanted = false;
+    // The texture of the last successful submit, which a wanted frame is read
+    // from when no new submit comes: a program submits only when its picture changed.
+    uint32_t lastTexture = 0;
+    bool serveFromLastTexture = false;
     EventQueue events;
 };
 
@@ -73,6 +77,8 @@ public:
     DisplayTiming timing;
     std::atomic<bool> dashboardVisible {false};
     std::atomic<uint32_t> armedFailures {0};
+    // Some overlay waits for a frame from its last texture; checked on every call.
+    std::atomic<bool> framesWanted {false};
 };
 
 } // namespace vrsim

@@ -20,6 +20,8 @@ public:
     // RGBA8, rows as OpenGL stores them: the bottom one first.
     bool read(int32_t width, int32_t height, Bytes &pixels) const;
 
+    uint32_t name() const { return m_name; }
+
 private:
     uint32_t m_name;
 };

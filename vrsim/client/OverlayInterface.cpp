@@ -40,6 +40,7 @@ Message propertyUpdate(vr::VROverlayHandle_t handle, OverlayProperty property)
 template<class Change>
 vr::EVROverlayError OverlayInterface::changeOverlay(vr::VROverlayHandle_t handle, ApiMethod method, Change change)
 {
+    m_client.serveWantedFrames();
     if (!m_client.connected())
         return vr::VROverlayError_RequestFailed;
     if (const int failure = m_client.injectedFailure(method))
@@ -152,6 +153,7 @@ vr::EVROverlayError OverlayInterface::setVisible(vr::VROverlayHandle_t handle, b
 
 bool OverlayInterface::IsOverlayVisible(vr::VROverlayHandle_t ulOverlayHandle)
 {
+    m_client.serveWantedFrames();
     if (!m_client.connected())
         return false;
     ClientState &state = m_client.state();
@@ -162,6 +164,7 @@ bool OverlayInterface::IsOverlayVisible(vr::VROverlayHandle_t ulOverlayHandle)
 
 bool OverlayInterface::IsDashboardVisible()
 {
+    m_client.serveWantedFrames();
     return m_client.connected() && m_client.state().dashboardVisible.load(std::memory_order_relaxed);
 }
 
@@ -208,8 +211,11 @@ vr::EVROverlayError OverlayInterface::SetOverlayTexture(
         submits = ++overlay->submits;
         overlay->textureWidth = width;
         overlay->textureHeight = height;
-        if (wanted)
+        overlay->lastTexture = texture.name();
+        if (wanted) {
             overlay->frameWanted = false;
+            overlay->serveFromLastTexture = false;
+        }
     }
     if (wanted) {
         Message frame(MessageType::Frame);
@@ -222,6 +228,7 @@ vr::EVROverlayError OverlayInterface::SetOverlayTexture(
 bool OverlayInterface::PollNextOverlayEvent(
     vr::VROverlayHandle_t ulOverlayHandle, vr::VREvent_t *pEvent, uint32_t uncbVREvent)
 {
+    m_client.serveWantedFrames();
     if (!pEvent || uncbVREvent != sizeof(vr::VREvent_t))
         return false;
     ClientState &state = m_client.state();

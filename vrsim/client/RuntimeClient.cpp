@@ -1,11 +1,14 @@
 #include "RuntimeClient.h"
 
 #include "ApplicationsInterface.h"
+#include "Codec.h"
+#include "GlTexture.h"
 #include "OverlayInterface.h"
 #include "SocketPath.h"
 #include "SystemInterface.h"
 
 #include <cstring>
+#include <vector>
 
 namespace vrsim {
 
@@ -137,6 +140,51 @@ int RuntimeClient::injectedFailure(ApiMethod method)
     MessageReader reader(*reply);
     const int64_t code = reader.integer();
     return reader.ok() ? static_cast<int>(code) : 0;
+}
+
+void RuntimeClient::serveFromLastTextures()
+{
+    struct Wanted
+    {
+        vr::VROverlayHandle_t handle;
+        uint32_t texture;
+    };
+    std::vector<Wanted> wanted;
+    {
+        std::lock_guard<std::mutex> lock(m_state.mutex);
+        m_state.framesWanted = false;
+        for (LocalOverlay &overlay : m_state.overlays) {
+            if (overlay.serveFromLastTexture)
+                wanted.push_back({overlay.handle, overlay.lastTexture});
+            // One try per request: a texture that cannot be read here (another
+            // context is current, or none) waits for the next submit instead.
+            overlay.serveFromLastTexture = false;
+        }
+    }
+    if (!connected())
+        return;
+    for (const Wanted &entry : wanted) {
+        const GlTexture texture(entry.texture);
+        int32_t width = 0;
+        int32_t height = 0;
+        Bytes pixels;
+        if (!texture.querySize(width, height) || width > static_cast<int32_t>(kMaxFrameSide)
+            || height > static_cast<int32_t>(kMaxFrameSide) || !texture.read(width, height, pixels))
+            continue;
+        uint64_t submits = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_state.mutex);
+            LocalOverlay *overlay = m_state.find(entry.handle);
+            // A submit since may already have answered it.
+            if (!overlay || !overlay->frameWanted)
+                continue;
+            overlay->frameWanted = false;
+            submits = overlay->submits;
+        }
+        Message frame(MessageType::Frame);
+        frame << entry.handle << submits << width << height << std::move(pixels);
+        m_connection.send(frame);
+    }
 }
 
 void RuntimeClient::onPush(const Message &message)

@@ -41,11 +41,22 @@ public:
     // while a failure of that method is armed.
     int injectedFailure(ApiMethod method);
 
+    // Answers a wanted frame from the overlay's last submitted texture, read through the
+    // caller's current context. API calls of the per-frame and per-tick kind call this, so a
+    // still picture that is never submitted again still reaches a snapshot. Costs one atomic
+    // load while nothing is wanted.
+    void serveWantedFrames()
+    {
+        if (m_state.framesWanted.load(std::memory_order_relaxed))
+            serveFromLastTextures();
+    }
+
 private:
     RuntimeClient();
     ~RuntimeClient();
 
     void onPush(const Message &message);
+    void serveFromLastTextures();
 
     std::mutex m_lifecycleMutex;
     std::atomic<bool> m_initialized {false};

@@ -6,6 +6,7 @@ namespace vrsim {
 
 bool SystemInterface::PollNextEvent(vr::VREvent_t *pEvent, uint32_t uncbVREvent)
 {
+    m_client.serveWantedFrames();
     if (!pEvent || uncbVREvent != sizeof(vr::VREvent_t))
         return false;
     ClientState &state = m_client.state();
@@ -40,6 +41,7 @@ float SystemInterface::GetFloatTrackedDeviceProperty(
 
 bool SystemInterface::GetTimeSinceLastVsync(float *pfSecondsSinceLastVsync, uint64_t *pulFrameCounter)
 {
+    m_client.serveWantedFrames();
     float seconds = 0.0f;
     uint64_t frame = 0;
     const bool known = m_client.connected();
