@@ -31,16 +31,21 @@ public:
     void pollEvents();
 
     static constexpr int pollIntervalMs = 20;
+    // How often, in polls, the runtime is asked whether it is still there:
+    // about once a second, so its loss is noticed well within two seconds.
+    static constexpr int runtimeCheckPolls = 1000 / pollIntervalMs;
 
 private:
     OpenVR_System() = default;
     ~OpenVR_System() override;
 
     void shutdown();
+    void leaveEventLoop();
 
     bool m_initialized = false;
     vr::EVRInitError m_initError = vr::VRInitError_None;
     QTimer *m_pollTimer = nullptr;
+    int m_pollsSinceRuntimeCheck = 0;
     std::string m_applicationKey;
     std::string m_manifestFileName;
 };

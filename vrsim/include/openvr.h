@@ -192,6 +192,9 @@ public:
         TrackedDeviceIndex_t unDeviceIndex, ETrackedDeviceProperty prop, ETrackedPropertyError *pError = 0L)
         = 0;
     virtual bool GetTimeSinceLastVsync(float *pfSecondsSinceLastVsync, uint64_t *pulFrameCounter) = 0;
+    // Tells the runtime, after VREvent_Quit, that the application is exiting, so the runtime
+    // waits for it instead of ending it after a short grace period.
+    virtual void AcknowledgeQuit_Exiting() = 0;
 };
 
 static const char *const IVRSystem_Version = "IVRSystem_019";
