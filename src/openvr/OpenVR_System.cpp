@@ -85,11 +85,12 @@ void OpenVR_System::pollEvents()
     // would live on without overlays and keep its single-instance lock, so a
     // runtime started again could never launch it. The events above come from
     // the client library's local queue and say nothing of the runtime, so
-    // about once a second one property read goes to it; the API names
-    // CouldNotContactServer for exactly this case.
-    if (++m_pollsSinceRuntimeCheck < runtimeCheckPolls)
+    // twice a second one property read asks for it; the API names
+    // CouldNotContactServer for exactly this case. Timed by the clock, not by
+    // counting polls: on a loaded machine the polls come late.
+    if (m_runtimeCheck.isValid() && !m_runtimeCheck.hasExpired(runtimeCheckIntervalMs))
         return;
-    m_pollsSinceRuntimeCheck = 0;
+    m_runtimeCheck.start();
     vr::ETrackedPropertyError error = vr::TrackedProp_Success;
     system->GetFloatTrackedDeviceProperty(vr::k_unTrackedDeviceIndex_Hmd, vr::Prop_DisplayFrequency_Float, &error);
     if (error == vr::TrackedProp_CouldNotContactServer) {

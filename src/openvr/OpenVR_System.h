@@ -2,6 +2,7 @@
 
 #include <openvr.h>
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -31,9 +32,9 @@ public:
     void pollEvents();
 
     static constexpr int pollIntervalMs = 20;
-    // How often, in polls, the runtime is asked whether it is still there:
-    // about once a second, so its loss is noticed well within two seconds.
-    static constexpr int runtimeCheckPolls = 1000 / pollIntervalMs;
+    // How often the runtime is asked whether it is still there, so that its
+    // loss is noticed well within two seconds.
+    static constexpr int runtimeCheckIntervalMs = 500;
 
 private:
     OpenVR_System() = default;
@@ -45,7 +46,7 @@ private:
     bool m_initialized = false;
     vr::EVRInitError m_initError = vr::VRInitError_None;
     QTimer *m_pollTimer = nullptr;
-    int m_pollsSinceRuntimeCheck = 0;
+    QElapsedTimer m_runtimeCheck;
     std::string m_applicationKey;
     std::string m_manifestFileName;
 };
