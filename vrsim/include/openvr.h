@@ -141,7 +141,10 @@ enum EVRMouseButton {
     VRMouseButton_Middle = 0x0004,
 };
 
-enum VROverlayInputMethod {
+// Fixed to 4 bytes, as every enum of the API is: a method this header does not
+// name (later SDKs add some) is then a value the runtime can refuse, not
+// undefined behaviour in the call.
+enum VROverlayInputMethod : int32_t {
     VROverlayInputMethod_None = 0,
     VROverlayInputMethod_Mouse = 1,
 };
