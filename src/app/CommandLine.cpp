@@ -9,6 +9,7 @@
 #include "openvr/ApplicationIdentity.h"
 #include "openvr/OpenVR_System.h"
 #include "settings/Settings.h"
+#include "settings/SettingsRepair.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -37,12 +38,16 @@ std::shared_ptr<IOverlayFeature> createFeatureFromCommandLine()
     parser.addOption(uninstallOption);
     parser.addOption(installOption);
 
-    // Opening a store creates the settings file with its defaults. Flush it
-    // now: the paths below end the process with exit(), which runs no
-    // destructor, and the file must be there whichever way this step ends.
+    // Opening a store creates the settings file with its defaults; a file
+    // that is there but damaged or incomplete gets the keys it lacks, so the
+    // alert and the dashboard work whatever state the file was left in.
+    // Flush it now: the paths below end the process with exit(), which runs
+    // no destructor, and the file must be there whichever way this step ends.
     const std::shared_ptr<IOxaSettings> settings = openSettings();
-    if (settings)
+    if (settings) {
+        fillMissingSettings(*settings);
         settings->sync();
+    }
 
     if (!parser.parse(QCoreApplication::arguments())) {
         qCritical() << "Invalid Arguments";

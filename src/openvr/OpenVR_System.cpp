@@ -72,13 +72,39 @@ void OpenVR_System::pollEvents()
     vr::VREvent_t event;
     while (system->PollNextEvent(&event, sizeof(event))) {
         if (event.eventType == vr::VREvent_Quit) {
-            // Disconnect first, so nothing reaches the runtime from here on,
-            // then let the event loop return and the program tear down in order.
-            shutdown();
-            QCoreApplication::quit();
+            // Said before anything is torn down: a runtime that hears nothing
+            // ends the application after a short grace period, which would cut
+            // the orderly exit (settings flushed, lock released) short.
+            system->AcknowledgeQuit_Exiting();
+            leaveEventLoop();
             return;
         }
     }
+
+    // A runtime that dies or is killed sends no quit. Left alone, the program
+    // would live on without overlays and keep its single-instance lock, so a
+    // runtime started again could never launch it. The events above come from
+    // the client library's local queue and say nothing of the runtime, so
+    // twice a second one property read asks for it; the API names
+    // CouldNotContactServer for exactly this case. Timed by the clock, not by
+    // counting polls: on a loaded machine the polls come late.
+    if (m_runtimeCheck.isValid() && !m_runtimeCheck.hasExpired(runtimeCheckIntervalMs))
+        return;
+    m_runtimeCheck.start();
+    vr::ETrackedPropertyError error = vr::TrackedProp_Success;
+    system->GetFloatTrackedDeviceProperty(vr::k_unTrackedDeviceIndex_Hmd, vr::Prop_DisplayFrequency_Float, &error);
+    if (error == vr::TrackedProp_CouldNotContactServer) {
+        qWarning() << "Lost the connection to the VR runtime; exiting";
+        leaveEventLoop();
+    }
+}
+
+void OpenVR_System::leaveEventLoop()
+{
+    // Disconnect first, so nothing reaches the runtime from here on, then let
+    // the event loop return and the program tear down in order.
+    shutdown();
+    QCoreApplication::quit();
 }
 
 void OpenVR_System::shutdown()

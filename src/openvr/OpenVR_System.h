@@ -2,6 +2,7 @@
 
 #include <openvr.h>
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -31,16 +32,21 @@ public:
     void pollEvents();
 
     static constexpr int pollIntervalMs = 20;
+    // How often the runtime is asked whether it is still there, so that its
+    // loss is noticed well within two seconds.
+    static constexpr int runtimeCheckIntervalMs = 500;
 
 private:
     OpenVR_System() = default;
     ~OpenVR_System() override;
 
     void shutdown();
+    void leaveEventLoop();
 
     bool m_initialized = false;
     vr::EVRInitError m_initError = vr::VRInitError_None;
     QTimer *m_pollTimer = nullptr;
+    QElapsedTimer m_runtimeCheck;
     std::string m_applicationKey;
     std::string m_manifestFileName;
 };

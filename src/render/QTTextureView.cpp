@@ -1,5 +1,7 @@
 #include "render/QTTextureView.h"
 
+#include "render/PanelPixel.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QMouseEvent>
@@ -130,8 +132,16 @@ void QTTextureView::injectMouseEvent(const OverlayMouseEvent &event)
     if (!m_qmlWindow)
         return;
 
-    const int px = static_cast<int>(event.x);
-    const int py = static_cast<int>(event.y);
+    const std::optional<int> x = panelPixel(event.x);
+    const std::optional<int> y = panelPixel(event.y);
+    // A move without a place is no move. A button without one still counts
+    // (a lost release would leave the button held in the scene), so it
+    // happens where the pointer last was.
+    const bool placed = x && y;
+    if (!placed && event.kind == 0)
+        return;
+    const int px = placed ? *x : m_lastMouseX;
+    const int py = placed ? *y : m_lastMouseY;
 
     QEvent::Type type = QEvent::None;
     Qt::MouseButton button = Qt::NoButton;

@@ -7,6 +7,10 @@
 #include <QRandomGenerator>
 #include <QtTest/QtTest>
 
+#include <fcntl.h>
+#include <future>
+#include <unistd.h>
+
 namespace {
 
 using Attributes = PowerSupplyTree::Attributes;
@@ -58,6 +62,8 @@ private slots:
     void modelPlacesPacksByUid();
     void batteryWithoutUidTakesNoPlace();
     void survivesArbitraryFileContent();
+    void attributesThatAreNoFile_data();
+    void attributesThatAreNoFile();
 };
 
 void TestLinuxBatteryPlatform::listsBatteriesInNameOrder()
@@ -439,6 +445,83 @@ void TestLinuxBatteryPlatform::survivesArbitraryFileContent()
             QVERIFY2(percent >= 0 && percent <= 100, qPrintable(QString("round %1: %2").arg(round).arg(percent)));
         QCOMPARE(levels.remainingTimeSeconds, -1);
     }
+}
+
+void TestLinuxBatteryPlatform::attributesThatAreNoFile_data()
+{
+    QTest::addColumn<QString>("attribute");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QVariant>("remaining");
+
+    using Odd = PowerSupplyTree::Odd;
+    const int discharging = static_cast<int>(BatteryStatus::Discharging);
+    const int notPresent = static_cast<int>(BatteryStatus::NotPresent);
+    const QVariant absent;
+    struct Kind
+    {
+        const char *name;
+        Odd kind;
+    };
+    for (const Kind &kind :
+        {Kind {"FIFO", Odd::Fifo}, Kind {"folder", Odd::Folder}, Kind {"/dev/zero", Odd::ZeroDevice}}) {
+        const int k = static_cast<int>(kind.kind);
+        QTest::addRow("energy_now is a %s", kind.name) << "energy_now" << k << true << discharging << absent;
+        QTest::addRow("status is a %s", kind.name) << "status" << k << true << notPresent << absent;
+        QTest::addRow("type is a %s", kind.name) << "type" << k << false << notPresent << absent;
+        QTest::addRow("uid is a %s", kind.name) << "device/uid" << k << true << discharging << QVariant(25000);
+    }
+}
+
+// A FIFO in place of an attribute once froze the whole program in open():
+// the reading runs on a thread here so that a regression fails the case
+// (and is then released by a writer) instead of hanging the suite.
+void TestLinuxBatteryPlatform::attributesThatAreNoFile()
+{
+    QFETCH(QString, attribute);
+    QFETCH(int, kind);
+    QFETCH(bool, listed);
+    QFETCH(int, status);
+    QFETCH(QVariant, remaining);
+
+    PowerSupplyTree tree;
+    tree.addEntry("BAT0", PowerSupplyTree::energyBattery("1", "Discharging", 50000000, 25000000));
+    tree.setOddAttribute("BAT0", attribute, static_cast<PowerSupplyTree::Odd>(kind));
+
+    LinuxBatteryPlatform platform(tree.root());
+    struct Outcome
+    {
+        QStringList listed;
+        std::optional<BatteryReport> report;
+    };
+    std::future<Outcome> reading = std::async(std::launch::async, [&platform] {
+        Outcome outcome;
+        outcome.listed = listedDevices(platform);
+        if (const std::unique_ptr<IPlatformBattery> battery = platform.batteryFromId("BAT0")) {
+            battery->deviceId();
+            outcome.report = battery->report();
+        }
+        platform.aggregateBattery()->report();
+        return outcome;
+    });
+    if (reading.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        // Let a reader stuck on the FIFO go, so the thread can be joined.
+        const int writer = ::open(
+            QFile::encodeName(tree.attributePath("BAT0", attribute)).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer >= 0)
+            ::close(writer);
+        reading.wait();
+        QFAIL("reading the batteries blocked on the attribute");
+    }
+
+    const Outcome outcome = reading.get();
+    QCOMPARE(outcome.listed.contains("BAT0"), listed);
+    QCOMPARE(outcome.report.has_value(), listed);
+    if (!listed)
+        return;
+    QCOMPARE(static_cast<int>(outcome.report->status), status);
+    QCOMPARE(variantOf(outcome.report->remainingCapacityInMilliwattHours), remaining);
 }
 
 QTEST_GUILESS_MAIN(TestLinuxBatteryPlatform)

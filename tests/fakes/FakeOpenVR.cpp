@@ -24,6 +24,11 @@ public:
         vr.calls << QStringLiteral("GetFloatTrackedDeviceProperty");
         if (error)
             *error = vr::TrackedProp_Success;
+        if (vr.runtimeGone) {
+            if (error)
+                *error = vr::TrackedProp_CouldNotContactServer;
+            return 0.0f;
+        }
         if (device != vr::k_unTrackedDeviceIndex_Hmd) {
             if (error)
                 *error = vr::TrackedProp_InvalidDevice;
@@ -48,6 +53,12 @@ public:
         else
             ++vr.nullFrameCounterCalls;
         return true;
+    }
+    void AcknowledgeQuit_Exiting() override
+    {
+        FakeOpenVR &vr = FakeOpenVR::instance();
+        vr.calls << QStringLiteral("AcknowledgeQuit_Exiting");
+        vr.quitAcknowledgements.push_back(vr.initialized);
     }
 };
 

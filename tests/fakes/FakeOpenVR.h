@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <vector>
 
 struct FakeOverlayState
 {
@@ -51,6 +52,10 @@ public:
     uint64_t frameCounter = 0;
     int nullFrameCounterCalls = 0; // GetTimeSinceLastVsync calls without a counter to fill
     std::deque<vr::VREvent_t> systemEvents;
+    // The runtime's process is gone: property reads cannot reach it.
+    bool runtimeGone = false;
+    // One entry per AcknowledgeQuit_Exiting: whether it came while still connected.
+    std::vector<bool> quitAcknowledgements;
 
     // Overlays, by handle (handles start at 1).
     QMap<vr::VROverlayHandle_t, FakeOverlayState> overlays;

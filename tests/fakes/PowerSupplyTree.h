@@ -8,6 +8,7 @@
 #include <QtTest/QTest>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 // A power-supply class folder in a temporary directory, laid out as the
 // kernel lays it out: each entry of class/power_supply is a symbolic link to
@@ -52,6 +53,32 @@ public:
     void removeAttribute(const QString &name, const QString &attribute)
     {
         QFile::remove(m_dir.path() + QStringLiteral("/devices/") + name + QLatin1Char('/') + attribute);
+    }
+
+    // An attribute that is no regular file: a FIFO (which blocks an ordinary
+    // open until a writer comes), a folder, or a link to a device.
+    enum class Odd { Fifo, Folder, ZeroDevice };
+    void setOddAttribute(const QString &name, const QString &attribute, Odd kind)
+    {
+        const QString path = attributePath(name, attribute);
+        QFile::remove(path);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        switch (kind) {
+        case Odd::Fifo:
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            break;
+        case Odd::Folder:
+            QVERIFY(QDir().mkdir(path));
+            break;
+        case Odd::ZeroDevice:
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+            break;
+        }
+    }
+
+    QString attributePath(const QString &name, const QString &attribute) const
+    {
+        return m_dir.path() + QStringLiteral("/devices/") + name + QLatin1Char('/') + attribute;
     }
 
     void removeEntry(const QString &name)

@@ -33,14 +33,30 @@ public:
 
         m_server.setProcessEnvironment(m_env);
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_server.start(binary(QStringLiteral("vrsim")),
-            QStringList {QStringLiteral("serve"), QStringLiteral("--headless"), QStringLiteral("--state"),
-                root + QStringLiteral("/state")}
-                + serveArguments);
-        m_started = m_server.waitForStarted(5000) && waitUntilReady();
+        startServing(serveArguments);
     }
 
     ~VrsimServer() { stop(); }
+
+    // Ends the runtime at once, as a crash does: no quit, no goodbye.
+    void kill()
+    {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+
+    // Serves again over the same folders (registry, socket, runtime folder),
+    // as a runtime started again on the same machine does.
+    bool restart(const QStringList &serveArguments = {})
+    {
+        stop();
+        startServing(serveArguments);
+        return m_started;
+    }
+
+    qint64 pid() const { return m_server.processId(); }
 
     bool isReady() const { return m_started; }
     QString root() const { return m_dir.path(); }
@@ -106,6 +122,15 @@ public:
     }
 
 private:
+    void startServing(const QStringList &serveArguments)
+    {
+        m_server.start(binary(QStringLiteral("vrsim")),
+            QStringList {QStringLiteral("serve"), QStringLiteral("--headless"), QStringLiteral("--state"),
+                root() + QStringLiteral("/state")}
+                + serveArguments);
+        m_started = m_server.waitForStarted(5000) && waitUntilReady();
+    }
+
     bool waitUntilReady()
     {
         QDeadlineTimer deadline(10000);

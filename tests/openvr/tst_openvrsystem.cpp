@@ -25,6 +25,8 @@ private slots:
     void uninstallPaths();
     void quitShutsDownAndLeavesTheEventLoop();
     void utilityConnectionDoesNotPoll();
+    void lostRuntimeLeavesTheEventLoop();
+    void presentRuntimeIsAskedAndKept();
 
 private:
     // The manifest the build places beside the program, seen from the test's folder.
@@ -173,6 +175,8 @@ void tst_OpenVRSystem::quitShutsDownAndLeavesTheEventLoop()
     QCOMPARE(fake.systemEvents.size(), size_t(1)); // the poll stopped at the quit
     QVERIFY(vr::VROverlay() == nullptr);
     QVERIFY(vr::VRSystem() == nullptr);
+    // The runtime heard that the program is leaving before it disconnected.
+    QCOMPARE(fake.quitAcknowledgements, std::vector<bool> {true});
 }
 
 void tst_OpenVRSystem::utilityConnectionDoesNotPoll()
@@ -183,6 +187,34 @@ void tst_OpenVRSystem::utilityConnectionDoesNotPoll()
     QTest::qWait(3 * OpenVR_System::pollIntervalMs);
     QVERIFY(!FakeOpenVR::instance().calls.contains(QStringLiteral("PollNextEvent")));
     QVERIFY(system().isInitialized());
+}
+
+void tst_OpenVRSystem::lostRuntimeLeavesTheEventLoop()
+{
+    QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    fake.runtimeGone = true;
+    MessageCatcher log;
+
+    QVERIFY(runEventLoopUntilQuit(10000));
+    QVERIFY(!system().isInitialized());
+    QVERIFY(!fake.initialized);
+    QVERIFY(fake.quitAcknowledgements.empty()); // there was no quit to acknowledge
+    QVERIFY2(log.warnings().join('\n').contains(QLatin1String("Lost the connection to the VR runtime")),
+        qPrintable(log.warnings().join('\n')));
+}
+
+void tst_OpenVRSystem::presentRuntimeIsAskedAndKept()
+{
+    QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    fake.calls.clear();
+    // Asked now and then, not on every poll; and an answer is no reason to leave.
+    QTRY_VERIFY_WITH_TIMEOUT(fake.calls.count(QStringLiteral("GetFloatTrackedDeviceProperty")) >= 2, 10000);
+    QVERIFY(fake.calls.count(QStringLiteral("PollNextEvent"))
+        > fake.calls.count(QStringLiteral("GetFloatTrackedDeviceProperty")));
+    QVERIFY(system().isInitialized());
+    QVERIFY(fake.initialized);
 }
 
 QTEST_GUILESS_MAIN(tst_OpenVRSystem)

@@ -2,12 +2,14 @@
 #include "fakes/MessageCatcher.h"
 #include "qml/QmlWindow.h"
 #include "render/PanelHarness.h"
+#include "render/PanelPixel.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -233,6 +235,23 @@ void TestQTTextureView::mouseEvents_data()
         << std::vector<DeliveredEvent> {{press, {10, 20}, {10, 20}, Qt::LeftButton, Qt::LeftButton, plain},
                {release, {10, 20}, {10, 20}, Qt::LeftButton, none, plain},
                {move, {10, 20}, {10, 20}, Qt::NoButton, none, plain}};
+    // The runtime's numbers are not trusted: no place, no move; a button
+    // still happens, where the pointer last was; far off stays far off.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const int far = maxPanelCoordinate;
+    QTest::newRow("move to NaN is dropped") << Events {mouse(0, 10, 20), mouse(0, nan, 5),
+        mouse(0, 5, nan)} << std::vector<DeliveredEvent> {{move, {10, 20}, {10, 20}, Qt::NoButton, none, plain}};
+    QTest::newRow("buttons at NaN use the last position")
+        << Events {mouse(0, 10, 20), mouse(2, nan, nan), mouse(1, nan, 3)}
+        << std::vector<DeliveredEvent> {{move, {10, 20}, {10, 20}, Qt::NoButton, none, plain},
+               {press, {10, 20}, {10, 20}, Qt::LeftButton, Qt::LeftButton, plain},
+               {release, {10, 20}, {10, 20}, Qt::LeftButton, none, plain}};
+    QTest::newRow("infinities and huge values are clamped")
+        << Events {mouse(0, inf, -inf), mouse(0, 1e30f, 3e9f), mouse(0, -1e30f, 7)}
+        << std::vector<DeliveredEvent> {{move, {far, -far}, {far, -far}, Qt::NoButton, none, plain},
+               {move, {far, far}, {far, far}, Qt::NoButton, none, plain},
+               {move, {-far, 7}, {-far, 7}, Qt::NoButton, none, plain}};
     QTest::newRow("kinds 3 and up are ignored") << Events {mouse(3, 50, 50), mouse(7, 50, 50, 1),
         mouse(0, 50, 50)} << std::vector<DeliveredEvent> {{move, {50, 50}, {50, 50}, Qt::NoButton, none, plain}};
 }

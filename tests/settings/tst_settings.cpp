@@ -1,5 +1,7 @@
 #include "fakes/TestEnvironment.h"
 #include "settings/Settings.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsRepair.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +26,9 @@ private slots:
     void fileDeletedWhileRunning();
     void storesShareOneCopyOfTheFile();
     void secondFactoryThrows();
+    void damagedFileIsRepaired_data();
+    void damagedFileIsRepaired();
+    void completeFileIsNotRewritten();
 
 private:
     static QByteArray readFile(const QString &path);
@@ -193,6 +198,92 @@ void tst_Settings::secondFactoryThrows()
         QCOMPARE(QString::fromLatin1(error.what()), QStringLiteral("Cannot double-instantiate settings factory."));
     }
     QVERIFY(openSettings());
+}
+
+void tst_Settings::damagedFileIsRepaired_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    // The keys whose value in the file must survive, with that value.
+    QTest::addColumn<QVariantMap>("kept");
+
+    const QByteArray defaults = readFile(QStringLiteral(VOLTARO_TEST_DATA_DIR "/settings/OxaSettings.defaults.ini"));
+    QVERIFY(!defaults.isEmpty());
+
+    QTest::newRow("empty") << QByteArray() << QVariantMap {};
+    QTest::newRow("section only") << QByteArray("[Alerts]\n") << QVariantMap {};
+    QTest::newRow("garbage bytes") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff\xfe\x01", 19)
+                                   << QVariantMap {};
+    const QString utf16 = QStringLiteral("[Alerts]\r\nBattery\\WarningThreshold=55\r\n");
+    QByteArray utf16Bytes("\xff\xfe");
+    utf16Bytes.append(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2);
+    QTest::newRow("UTF-16") << utf16Bytes << QVariantMap {};
+    // Cut short in the middle of the Dashboard section by a full disk or a crash.
+    const int cut = defaults.indexOf("ForegroundColor");
+    QByteArray truncated = defaults.left(cut + 5);
+    truncated.replace("WarningThreshold=40", "WarningThreshold=45");
+    QTest::newRow("truncated") << truncated
+                               << QVariantMap {{SettingsKeys::warningThreshold, "45"},
+                                      {SettingsKeys::dashboardBackgroundColor, "#051927"},
+                                      {SettingsKeys::criticalThreshold, "20"}};
+    QTest::newRow("some keys missing") << QByteArray(
+        "[Alerts]\nBattery\\WarningThreshold=55\nBattery\\EnableHUD=false\n"
+        "[Dashboard]\nTitle=Akkus\n")
+                                       << QVariantMap {{SettingsKeys::warningThreshold, "55"},
+                                              {SettingsKeys::enableHUD, "false"},
+                                              {SettingsKeys::dashboardTitle, "Akkus"}};
+    // A value that is wrong is still the user's: only missing keys are filled.
+    QTest::newRow("key present but empty")
+        << QByteArray("[Dashboard]\nTitle=\n") << QVariantMap {{SettingsKeys::dashboardTitle, ""}};
+}
+
+void tst_Settings::damagedFileIsRepaired()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QVariantMap, kept);
+
+    const QString path = TestEnvironment::settingsFile();
+    const QString backup = path + QStringLiteral(".bak");
+    QFile::remove(backup);
+    writeFile(backup, "an older backup");
+    writeFile(path, content);
+
+    {
+        auto settings = openSettings();
+        QVERIFY(fillMissingSettings(*settings) > 0);
+        // A damaged file reads with a format error; what counts is what is written.
+        settings->sync();
+    }
+
+    // Read as a later run reads it: every key there, defaults where the file lacked them.
+    QSettings reread(path, QSettings::IniFormat);
+    for (std::size_t i = 0; i < SettingsKeys::count; ++i) {
+        const QString key = QString::fromLatin1(SettingsKeys::keys[i]);
+        const QString expected
+            = kept.contains(key) ? kept.value(key).toString() : QString::fromLatin1(SettingsKeys::defaults[i]);
+        QVERIFY2(reread.contains(key), qPrintable(key));
+        QCOMPARE(reread.value(key).toString(), expected);
+    }
+    if (!kept.contains(SettingsKeys::enableHUD))
+        QCOMPARE(reread.value(SettingsKeys::enableHUD).toBool(), true);
+
+    // What the user had is kept byte for byte before the library rewrote it;
+    // an empty file has nothing to keep, and the older backup stays.
+    QCOMPARE(readFile(backup), content.isEmpty() ? QByteArray("an older backup") : content);
+    QFile::remove(backup);
+}
+
+void tst_Settings::completeFileIsNotRewritten()
+{
+    QByteArray content = readFile(QStringLiteral(VOLTARO_TEST_DATA_DIR "/settings/OxaSettings.defaults.ini"));
+    content.replace("Title=Battery", "Title=Mine");
+    writeFile(TestEnvironment::settingsFile(), content);
+
+    {
+        auto settings = openSettings();
+        QCOMPARE(fillMissingSettings(*settings), 0);
+    }
+    QCOMPARE(readFile(TestEnvironment::settingsFile()), content);
+    QVERIFY(!QFile::exists(TestEnvironment::settingsFile() + QStringLiteral(".bak")));
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

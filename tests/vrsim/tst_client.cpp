@@ -209,6 +209,13 @@ void TestClient::quitReachesTheApplication()
     // `vrsim quit` returns once the application has the event.
     QCOMPARE(systemEvents(), QVector<EventRecord>({EventRecord {vr::VREvent_Quit}}));
     QVERIFY(m_harness.status().value(QStringLiteral("clients")).toArray().size() == 1);
+    QVERIFY(m_harness.status().value(QStringLiteral("quitAcknowledgedBy")).toArray().isEmpty());
+
+    // The runtime keeps the acknowledgement past the disconnect that follows it.
+    vr::VRSystem()->AcknowledgeQuit_Exiting();
+    vr::VR_Shutdown();
+    const QJsonArray self {QCoreApplication::applicationPid()};
+    QTRY_COMPARE(m_harness.status().value(QStringLiteral("quitAcknowledgedBy")).toArray(), self);
 }
 
 void TestClient::deadRuntimeAnswersAtOnce_data()

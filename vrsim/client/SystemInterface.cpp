@@ -58,4 +58,11 @@ bool SystemInterface::GetTimeSinceLastVsync(float *pfSecondsSinceLastVsync, uint
     return known;
 }
 
+void SystemInterface::AcknowledgeQuit_Exiting()
+{
+    // Nothing to wait for: the runtime only records it, and an application that is leaving
+    // must not stall on a runtime that may be going away itself.
+    m_client.connection().send(Message(MessageType::QuitAcknowledged));
+}
+
 } // namespace vrsim

@@ -7,7 +7,7 @@ namespace vrsim {
 class RuntimeClient;
 
 // IVRSystem, answered entirely in the process: the display timing came with the connection and
-// the runtime pushes events into the local queue.
+// the runtime pushes events into the local queue. Only the quit acknowledgement goes out.
 class SystemInterface : public vr::IVRSystem
 {
 public:
@@ -19,6 +19,7 @@ public:
     float GetFloatTrackedDeviceProperty(vr::TrackedDeviceIndex_t unDeviceIndex, vr::ETrackedDeviceProperty prop,
         vr::ETrackedPropertyError *pError) override;
     bool GetTimeSinceLastVsync(float *pfSecondsSinceLastVsync, uint64_t *pulFrameCounter) override;
+    void AcknowledgeQuit_Exiting() override;
 
 private:
     RuntimeClient &m_client;

@@ -141,7 +141,10 @@ enum EVRMouseButton {
     VRMouseButton_Middle = 0x0004,
 };
 
-enum VROverlayInputMethod {
+// Fixed to 4 bytes, as every enum of the API is: a method this header does not
+// name (later SDKs add some) is then a value the runtime can refuse, not
+// undefined behaviour in the call.
+enum VROverlayInputMethod : int32_t {
     VROverlayInputMethod_None = 0,
     VROverlayInputMethod_Mouse = 1,
 };
@@ -192,6 +195,9 @@ public:
         TrackedDeviceIndex_t unDeviceIndex, ETrackedDeviceProperty prop, ETrackedPropertyError *pError = 0L)
         = 0;
     virtual bool GetTimeSinceLastVsync(float *pfSecondsSinceLastVsync, uint64_t *pulFrameCounter) = 0;
+    // Tells the runtime, after VREvent_Quit, that the application is exiting, so the runtime
+    // waits for it instead of ending it after a short grace period.
+    virtual void AcknowledgeQuit_Exiting() = 0;
 };
 
 static const char *const IVRSystem_Version = "IVRSystem_019";

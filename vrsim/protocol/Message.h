@@ -43,10 +43,13 @@ enum class MessageType : uint16_t {
     Counters, // -> Reply(0, "", json)
     // Answer to any request; control replies start with (ok 0 or 1, error text)
     Reply,
+    // Application to the runtime, after VREvent_Quit: it is exiting; no reply. (After Reply so
+    // that the numbers of the types above stay as they were.)
+    QuitAcknowledged,
 };
 
 constexpr uint16_t kFirstMessageType = static_cast<uint16_t>(MessageType::Hello);
-constexpr uint16_t kLastMessageType = static_cast<uint16_t>(MessageType::Reply);
+constexpr uint16_t kLastMessageType = static_cast<uint16_t>(MessageType::QuitAcknowledged);
 
 enum class ConnectionRole : int64_t {
     Application = 1,

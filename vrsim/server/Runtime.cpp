@@ -101,6 +101,9 @@ void Runtime::handleApplicationMessage(PeerConnection *peer, const Message &mess
         reply(peer, message, Message() << takeFailure(static_cast<ApiMethod>(method)));
         return;
     }
+    case MessageType::QuitAcknowledged:
+        m_quitAcknowledgedBy.append(peer->pid());
+        return;
     case MessageType::AddManifest:
     case MessageType::RemoveManifest:
     case MessageType::IsInstalled:

@@ -43,6 +43,9 @@ public:
     quint64 frame() const;
     quint64 applicationMessages() const { return m_applicationMessages; }
     quint64 framesReceived() const { return m_framesReceived; }
+    // Process ids of the applications that called AcknowledgeQuit_Exiting, in order; kept after
+    // they disconnect, since that is what they do next.
+    const QList<qint64> &quitAcknowledgedBy() const { return m_quitAcknowledgedBy; }
 
     void setDashboardOpen(bool open);
     // An error message, or empty once the event is on its way.
@@ -85,6 +88,7 @@ private:
     bool m_dashboardOpen = false;
     quint64 m_applicationMessages = 0;
     quint64 m_framesReceived = 0;
+    QList<qint64> m_quitAcknowledgedBy;
 };
 
 } // namespace vrsim

@@ -75,6 +75,9 @@ QJsonObject statusReport(const Runtime &runtime)
         clients.append(
             QJsonObject {{QStringLiteral("pid"), peer->pid()}, {QStringLiteral("type"), peer->applicationType()}});
     }
+    QJsonArray quitAcknowledgedBy;
+    for (const qint64 pid : runtime.quitAcknowledgedBy())
+        quitAcknowledgedBy.append(pid);
     QJsonArray overlays;
     for (const auto &[handle, overlay] : runtime.overlays()) {
         if (!overlay.thumbnail)
@@ -87,6 +90,7 @@ QJsonObject statusReport(const Runtime &runtime)
         {QStringLiteral("apps"), apps},
         {QStringLiteral("clients"), clients},
         {QStringLiteral("overlays"), overlays},
+        {QStringLiteral("quitAcknowledgedBy"), quitAcknowledgedBy},
     };
 }
 

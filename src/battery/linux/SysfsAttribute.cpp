@@ -2,24 +2,70 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // The kernel formats an attribute into one page; a longer file is none of its.
 constexpr qint64 maxAttributeSize = 4096;
 
+// Closes the descriptor on every way out of the reader.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    { }
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 std::optional<QByteArray> readSysfsAttribute(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // The reading pass runs on the GUI thread, so nothing here may wait: a
+    // FIFO or a device in place of an attribute would block an ordinary open
+    // or read for good. O_NONBLOCK makes the open return at once whatever the
+    // entry is, and only a regular file is read after that.
+    const QByteArray nativePath = QFile::encodeName(path);
+    const FileDescriptor file(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0)
         return std::nullopt;
 
-    QByteArray content(maxAttributeSize + 1, Qt::Uninitialized);
-    const qint64 length = file.read(content.data(), content.size());
-    if (length < 0 || length > maxAttributeSize)
+    struct stat info
+    { };
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+
+    // One byte more than an attribute can hold tells a too-long file apart.
+    QByteArray content(static_cast<int>(maxAttributeSize + 1), Qt::Uninitialized);
+    qint64 length = 0;
+    while (length < content.size()) {
+        const ssize_t n = ::read(file.get(), content.data() + length, static_cast<size_t>(content.size() - length));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        length += n;
+    }
+    if (length > maxAttributeSize)
         return std::nullopt;
     content.truncate(static_cast<int>(length));
     return content.trimmed();

@@ -10,8 +10,9 @@
 // are written by drivers we do not control and, in tests, by hand, so every
 // reader takes any content and answers "absent" rather than guessing.
 
-// The file's content without surrounding whitespace; absent when the file
-// cannot be read or is longer than any attribute the kernel writes.
+// The file's content without surrounding whitespace; absent when the entry is
+// not a regular file (a FIFO, a folder, a device), cannot be read, or is
+// longer than any attribute the kernel writes. Never waits on the entry.
 std::optional<QByteArray> readSysfsAttribute(const QString &path);
 
 // A whole number of zero or more written in decimal digits only; absent for
