@@ -17,6 +17,19 @@
 namespace {
 constexpr const char *dashboardOverlayKey = "oxaDashboard";
 constexpr const char *alertOverlayKey = "oxaAlertOverlay";
+
+// A panel's pipeline: the window renders the document into a texture view,
+// the overlay shows that texture and brings the wearer's pointer back, and
+// the controller drives both from the panel's model.
+template<class Overlay>
+VROverlayController *buildPipeline(
+    std::shared_ptr<Overlay> overlay, std::shared_ptr<QmlWindow> window, std::shared_ptr<IOverlayModel> model)
+{
+    auto textureView = std::make_shared<QTTextureView>(SharedOpenGLContext::instance().context());
+    window->load();
+    textureView->attachWindow(window);
+    return new VROverlayController(overlay, overlay, textureView, std::move(model));
+}
 } // namespace
 
 BatteryMonitorFeature::BatteryMonitorFeature(std::shared_ptr<IBatteryModel> batteryModel,
@@ -59,20 +72,13 @@ void BatteryMonitorFeature::stop()
 
 void BatteryMonitorFeature::buildDashboardPipeline()
 {
-    std::string icon;
-    std::string title;
-    if (const std::shared_ptr<IOxaSettings> settings = openSettings()) {
-        icon = settings->value(QLatin1String(SettingsKeys::dashboardIcon), QVariant()).toString().toStdString();
-        title = settings->value(QLatin1String(SettingsKeys::dashboardTitle), QVariant()).toString().toStdString();
-    }
+    const std::shared_ptr<IOxaSettings> settings = openSettings();
+    const std::string icon = Settings::read(settings, SettingsKeys::dashboardIcon).toString().toStdString();
+    const std::string title = Settings::read(settings, SettingsKeys::dashboardTitle).toString().toStdString();
 
     auto overlay = std::make_shared<OpenVR_Dashboard>(title, dashboardOverlayKey, icon);
-    auto textureView = std::make_shared<QTTextureView>(SharedOpenGLContext::instance().context());
     auto window = std::make_shared<QmlBatteryDashboard>(std::make_shared<QmlBatteryDashboardModel>(), m_batteryModel);
-    window->load();
-    textureView->attachWindow(window);
-
-    auto *controller = new VROverlayController(overlay, overlay, textureView, m_dashboardModel);
+    VROverlayController *controller = buildPipeline(std::move(overlay), std::move(window), m_dashboardModel);
     delete m_dashboardController;
     m_dashboardController = controller;
 }
@@ -80,12 +86,8 @@ void BatteryMonitorFeature::buildDashboardPipeline()
 void BatteryMonitorFeature::buildAlertPipeline()
 {
     auto overlay = std::make_shared<OpenVR_Overlay>(alertOverlayKey, alertOverlayKey);
-    auto textureView = std::make_shared<QTTextureView>(SharedOpenGLContext::instance().context());
     auto window = std::make_shared<QmlBatteryAlert>(std::make_shared<QmlBatteryAlertModel>(), m_batteryModel);
-    window->load();
-    textureView->attachWindow(window);
-
-    auto *controller = new VROverlayController(overlay, overlay, textureView, m_alertModel);
+    VROverlayController *controller = buildPipeline(std::move(overlay), std::move(window), m_alertModel);
     delete m_alertController;
     m_alertController = controller;
 }

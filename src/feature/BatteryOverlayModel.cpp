@@ -4,16 +4,6 @@
 #include "settings/SettingsChangeWatch.h"
 #include "settings/SettingsKeys.h"
 
-namespace {
-
-QVariant read(const std::shared_ptr<IOxaSettings> &settings, const char *key)
-{
-    // No store (no factory) reads like a store without the key.
-    return settings ? settings->value(QLatin1String(key), QVariant()) : QVariant();
-}
-
-} // namespace
-
 BatteryOverlayModel::BatteryOverlayModel(std::shared_ptr<IBatteryModel> batteryModel)
     : m_batteryModel(std::move(batteryModel))
 { }
@@ -59,17 +49,17 @@ void BatteryOverlayModel::readSettings()
 {
     ++m_reads;
     AlertSettings s;
-    s.enable = read(m_store, SettingsKeys::enableHUD).toBool();
-    s.critical = read(m_store, SettingsKeys::criticalThreshold).toInt();
-    s.warning = read(m_store, SettingsKeys::warningThreshold).toInt();
-    s.duration = read(m_store, SettingsKeys::duration).toFloat();
-    s.fadeOutDuration = read(m_store, SettingsKeys::fadeOutDuration).toFloat();
-    s.maxAlpha = read(m_store, SettingsKeys::maxAlpha).toFloat();
-    s.xPos = read(m_store, SettingsKeys::positionX).toFloat();
-    s.yPos = read(m_store, SettingsKeys::positionY).toFloat();
-    s.distance = read(m_store, SettingsKeys::distance).toFloat();
-    s.interpolationSpeed = read(m_store, SettingsKeys::interpolationSpeed).toFloat();
-    s.scale = read(m_store, SettingsKeys::scale).toFloat();
+    s.enable = Settings::read(m_store, SettingsKeys::enableHUD).toBool();
+    s.critical = Settings::read(m_store, SettingsKeys::criticalThreshold).toInt();
+    s.warning = Settings::read(m_store, SettingsKeys::warningThreshold).toInt();
+    s.duration = Settings::read(m_store, SettingsKeys::duration).toFloat();
+    s.fadeOutDuration = Settings::read(m_store, SettingsKeys::fadeOutDuration).toFloat();
+    s.maxAlpha = Settings::read(m_store, SettingsKeys::maxAlpha).toFloat();
+    s.xPos = Settings::read(m_store, SettingsKeys::positionX).toFloat();
+    s.yPos = Settings::read(m_store, SettingsKeys::positionY).toFloat();
+    s.distance = Settings::read(m_store, SettingsKeys::distance).toFloat();
+    s.interpolationSpeed = Settings::read(m_store, SettingsKeys::interpolationSpeed).toFloat();
+    s.scale = Settings::read(m_store, SettingsKeys::scale).toFloat();
     m_settings = s;
 }
 

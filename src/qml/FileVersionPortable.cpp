@@ -1,12 +1,10 @@
 #include "qml/FileVersion.h"
 
+#include "Version.h"
+
 // Without version resources the build bakes the version in.
 std::string fileVersionString()
 {
-#ifdef VOLTARO_VERSION_STRING
-    std::string version = VOLTARO_VERSION_STRING;
-    if (!version.empty())
-        return version;
-#endif
-    return "Unknown";
+    std::string version = voltaroVersionString;
+    return version.empty() ? "Unknown" : version;
 }

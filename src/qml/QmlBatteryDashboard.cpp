@@ -10,11 +10,6 @@
 
 namespace {
 constexpr int pollIntervalMs = 20;
-
-QString key(const char *name)
-{
-    return QString::fromLatin1(name);
-}
 } // namespace
 
 QmlBatteryDashboard::QmlBatteryDashboard(std::shared_ptr<IQTWindowModel> model, std::shared_ptr<IBatteryModel> battery)
@@ -57,11 +52,11 @@ void QmlBatteryDashboard::pollBattery()
 
 void QmlBatteryDashboard::resetButtonPressed()
 {
-    m_settings->setValue(key(SettingsKeys::enableHUD), QVariant(true));
-    const double critical = m_settings->value(key(SettingsKeys::criticalThresholdDefault), QVariant()).toDouble();
-    const double warning = m_settings->value(key(SettingsKeys::warningThresholdDefault), QVariant()).toDouble();
-    m_settings->setValue(key(SettingsKeys::warningThreshold), QVariant(warning));
-    m_settings->setValue(key(SettingsKeys::criticalThreshold), QVariant(critical));
+    Settings::write(m_settings, SettingsKeys::enableHUD, QVariant(true));
+    const double critical = Settings::read(m_settings, SettingsKeys::criticalThresholdDefault).toDouble();
+    const double warning = Settings::read(m_settings, SettingsKeys::warningThresholdDefault).toDouble();
+    Settings::write(m_settings, SettingsKeys::warningThreshold, QVariant(warning));
+    Settings::write(m_settings, SettingsKeys::criticalThreshold, QVariant(critical));
     SettingsChangeWatch::noteWrite();
     // The document moves its sliders and switch from this before it reports them back.
     emit updateSettings(warning, critical, true);
@@ -69,7 +64,7 @@ void QmlBatteryDashboard::resetButtonPressed()
 
 void QmlBatteryDashboard::enableHUDPressed(bool value)
 {
-    m_settings->setValue(key(SettingsKeys::enableHUD), QVariant(value));
+    Settings::write(m_settings, SettingsKeys::enableHUD, QVariant(value));
     // The alert keeps what it read: this tells it to read again on its next tick.
     SettingsChangeWatch::noteWrite();
 }
@@ -78,44 +73,44 @@ void QmlBatteryDashboard::enableHUDPressed(bool value)
 // on the slider grid; the values are stored exactly as they come.
 void QmlBatteryDashboard::warningSliderMoved(double value)
 {
-    m_settings->setValue(key(SettingsKeys::warningThreshold), QVariant(value));
+    Settings::write(m_settings, SettingsKeys::warningThreshold, QVariant(value));
     SettingsChangeWatch::noteWrite();
 }
 
 void QmlBatteryDashboard::criticalSliderMoved(double value)
 {
-    m_settings->setValue(key(SettingsKeys::criticalThreshold), QVariant(value));
+    Settings::write(m_settings, SettingsKeys::criticalThreshold, QVariant(value));
     SettingsChangeWatch::noteWrite();
 }
 
 float QmlBatteryDashboard::currentWarningThreshold()
 {
-    return m_settings->value(key(SettingsKeys::warningThreshold), QVariant()).toFloat();
+    return Settings::read(m_settings, SettingsKeys::warningThreshold).toFloat();
 }
 
 float QmlBatteryDashboard::currentCriticalThreshold()
 {
-    return m_settings->value(key(SettingsKeys::criticalThreshold), QVariant()).toFloat();
+    return Settings::read(m_settings, SettingsKeys::criticalThreshold).toFloat();
 }
 
 bool QmlBatteryDashboard::currentEnableHUD()
 {
-    return m_settings->value(key(SettingsKeys::enableHUD), QVariant()).toBool();
+    return Settings::read(m_settings, SettingsKeys::enableHUD).toBool();
 }
 
 int QmlBatteryDashboard::currentSlidersMin()
 {
-    return m_settings->value(key(SettingsKeys::thresholdSlidersMin), QVariant()).toInt();
+    return Settings::read(m_settings, SettingsKeys::thresholdSlidersMin).toInt();
 }
 
 int QmlBatteryDashboard::currentSlidersMax()
 {
-    return m_settings->value(key(SettingsKeys::thresholdSlidersMax), QVariant()).toInt();
+    return Settings::read(m_settings, SettingsKeys::thresholdSlidersMax).toInt();
 }
 
 int QmlBatteryDashboard::currentSlidersStep()
 {
-    return m_settings->value(key(SettingsKeys::thresholdSlidersStep), QVariant()).toInt();
+    return Settings::read(m_settings, SettingsKeys::thresholdSlidersStep).toInt();
 }
 
 QString QmlBatteryDashboard::currentVersion()

@@ -28,3 +28,14 @@ void Settings::detachFactory(const IOxaSettingsFactory *factory)
     if (g_settingsFactory == factory)
         g_settingsFactory = nullptr;
 }
+
+QVariant Settings::read(const std::shared_ptr<IOxaSettings> &store, const char *key)
+{
+    return store ? store->value(QLatin1String(key), QVariant()) : QVariant();
+}
+
+void Settings::write(const std::shared_ptr<IOxaSettings> &store, const char *key, const QVariant &value)
+{
+    if (store)
+        store->setValue(QLatin1String(key), value);
+}
