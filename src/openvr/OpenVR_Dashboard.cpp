@@ -4,7 +4,7 @@
 #include <QDebug>
 #include <QDir>
 
-OpenVR_Dashboard::OpenVR_Dashboard(std::string friendlyName, std::string key, std::string thumbnailPath)
+OpenVR_Dashboard::OpenVR_Dashboard(std::string friendlyName, std::string key, const std::string &thumbnailPath)
     : OpenVR_InputRenderer(std::move(friendlyName), std::move(key), "CreateDashboardOverlay")
 {
     const QString thumbnail = resolveThumbnailPath(thumbnailPath);

@@ -9,7 +9,7 @@
 class OpenVR_Dashboard : public OpenVR_InputRenderer
 {
 public:
-    OpenVR_Dashboard(std::string friendlyName, std::string key, std::string thumbnailPath);
+    OpenVR_Dashboard(std::string friendlyName, std::string key, const std::string &thumbnailPath);
 
     void setVisible(bool visible) override;
     void setPlacement(float x, float y, float distance, float interpolationSpeed) override;

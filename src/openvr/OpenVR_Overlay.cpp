@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -78,7 +79,7 @@ void sleepMilliseconds(unsigned long ms)
 
 OpenVR_Overlay::OpenVR_Overlay(std::string key, std::string name)
     // The base is given the key as the overlay's name: that is what messages print.
-    : OpenVR_InputRenderer(key, name, "CreateOverlay")
+    : OpenVR_InputRenderer(std::move(key), std::move(name), "CreateOverlay")
     , m_translation(identity())
     , m_orientation(identity())
 {
