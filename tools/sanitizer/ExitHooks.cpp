@@ -1,8 +1,10 @@
-// Only in sanitizer builds, where it makes the leak check at exit report
-// only what is ours. That check is for runs that end as planned. A fatal condition ends the process with exit(-1) from
-// deep inside start-up (bad arguments, a second instance, no runtime, a document that does not load), leaving
-// everything that was built so far to the end of the process by design; reporting that as leaks would hide the real
-// ones.
+// Linked into every executable of a sanitizer build (cmake/SanitizerExitHooks.cmake),
+// so that the leak check at exit reports only what is ours. That check is for
+// runs that end as planned: the program's fatal conditions end it with
+// exit(-1) from deep inside start-up (bad arguments, a second instance, no
+// runtime, a document that does not load), leaving what was built so far to
+// the end of the process by design, and reporting that as leaks would hide
+// the real ones.
 #if defined(__SANITIZE_ADDRESS__)
 
 #include <dlfcn.h>
