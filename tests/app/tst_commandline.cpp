@@ -6,7 +6,7 @@
 
 // The program's command line, run as the real binary against a simulated
 // runtime of the test's own.
-class tst_CommandLine : public QObject
+class TestCommandLine : public QObject
 {
     Q_OBJECT
 
@@ -38,7 +38,7 @@ private:
     }
 };
 
-void tst_CommandLine::installAndUninstallTogetherOnlyInstall()
+void TestCommandLine::installAndUninstallTogetherOnlyInstall()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -60,7 +60,7 @@ void tst_CommandLine::installAndUninstallTogetherOnlyInstall()
     QVERIFY(!again.output.contains(QLatin1String("Adding manifest file:")));
 }
 
-void tst_CommandLine::installWithPositionalArgument()
+void TestCommandLine::installWithPositionalArgument()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -69,7 +69,7 @@ void tst_CommandLine::installWithPositionalArgument()
     QVERIFY(!app(server).isEmpty());
 }
 
-void tst_CommandLine::uninstallOfUnknownApplicationRegistersThenRemoves()
+void TestCommandLine::uninstallOfUnknownApplicationRegistersThenRemoves()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -82,7 +82,7 @@ void tst_CommandLine::uninstallOfUnknownApplicationRegistersThenRemoves()
     QVERIFY(app(server).isEmpty());
 }
 
-void tst_CommandLine::invalidArguments_data()
+void TestCommandLine::invalidArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("--help") << QStringList {QStringLiteral("--help")};
@@ -91,7 +91,7 @@ void tst_CommandLine::invalidArguments_data()
     QTest::newRow("misspelt") << QStringList {QStringLiteral("--instal")};
 }
 
-void tst_CommandLine::invalidArguments()
+void TestCommandLine::invalidArguments()
 {
     QFETCH(QStringList, arguments);
 
@@ -109,7 +109,7 @@ void tst_CommandLine::invalidArguments()
     QVERIFY(settings.readAll().contains("Battery\\EnableHUD=true"));
 }
 
-void tst_CommandLine::noRuntime()
+void TestCommandLine::noRuntime()
 {
     VrsimServer server;
     QProcessEnvironment elsewhere;
@@ -123,7 +123,7 @@ void tst_CommandLine::noRuntime()
     }
 }
 
-void tst_CommandLine::noHeadset()
+void TestCommandLine::noHeadset()
 {
     VrsimServer server({QStringLiteral("--no-hmd")});
     QVERIFY(server.isReady());
@@ -132,7 +132,7 @@ void tst_CommandLine::noHeadset()
     QVERIFY2(result.output.contains(QLatin1String("Error Initializing HMD: 108")), qPrintable(result.output));
 }
 
-void tst_CommandLine::refusedRegistration()
+void TestCommandLine::refusedRegistration()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -163,7 +163,7 @@ void tst_CommandLine::refusedRegistration()
     QVERIFY(!app(server).isEmpty());
 }
 
-void tst_CommandLine::missingManifest()
+void TestCommandLine::missingManifest()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -183,5 +183,5 @@ void tst_CommandLine::missingManifest()
     QVERIFY(app(server).isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_CommandLine)
+QTEST_GUILESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

@@ -10,7 +10,7 @@ using DisplayVariables = QMap<QString, QString>;
 // terminal, a remote shell or with a display that is gone. Registration needs
 // no window and works; a normal run ends with one critical line, never with
 // Qt's abort.
-class tst_NoDisplay : public QObject
+class TestNoDisplay : public QObject
 {
     Q_OBJECT
 
@@ -31,7 +31,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-void tst_NoDisplay::initTestCase()
+void TestNoDisplay::initTestCase()
 {
     // A display number no server answers on: neither its socket nor its lock file exists.
     for (int number = 4711; number < 4800 && m_deadDisplay.isEmpty(); ++number) {
@@ -43,7 +43,7 @@ void tst_NoDisplay::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-void tst_NoDisplay::environments()
+void TestNoDisplay::environments()
 {
     QTest::addColumn<DisplayVariables>("display");
     const QString none;
@@ -59,7 +59,7 @@ void tst_NoDisplay::environments()
         << row(m_deadDisplay, m_dir.filePath(QStringLiteral("wayland-gone")), QStringLiteral("wayland;xcb"));
 }
 
-VrsimServer::Result tst_NoDisplay::voltaro(
+VrsimServer::Result TestNoDisplay::voltaro(
     const VrsimServer &server, const QStringList &arguments, const DisplayVariables &display)
 {
     QProcessEnvironment env = server.environment();
@@ -87,7 +87,7 @@ VrsimServer::Result tst_NoDisplay::voltaro(
     return result;
 }
 
-QJsonObject tst_NoDisplay::app(const VrsimServer &server)
+QJsonObject TestNoDisplay::app(const VrsimServer &server)
 {
     const QJsonArray apps = server.status().value(QStringLiteral("apps")).toArray();
     for (const QJsonValue &entry : apps) {
@@ -97,7 +97,7 @@ QJsonObject tst_NoDisplay::app(const VrsimServer &server)
     return {};
 }
 
-void tst_NoDisplay::installAndUninstall()
+void TestNoDisplay::installAndUninstall()
 {
     QFETCH(DisplayVariables, display);
 
@@ -117,7 +117,7 @@ void tst_NoDisplay::installAndUninstall()
     QVERIFY2(app(server).isEmpty(), qPrintable(uninstalled.output));
 }
 
-void tst_NoDisplay::normalRun()
+void TestNoDisplay::normalRun()
 {
     QFETCH(DisplayVariables, display);
 
@@ -135,5 +135,5 @@ void tst_NoDisplay::normalRun()
     QVERIFY(server.status().value(QStringLiteral("overlays")).toArray().isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_NoDisplay)
+QTEST_GUILESS_MAIN(TestNoDisplay)
 #include "tst_nodisplay.moc"

@@ -80,7 +80,7 @@ enum class BatteryFault { Fifo, Folder, Huge, Garbage, AttributeVanishes, Batter
 
 Q_DECLARE_METATYPE(BatteryFault)
 
-class tst_Faults : public QObject
+class TestFaults : public QObject
 {
     Q_OBJECT
 
@@ -103,13 +103,13 @@ private:
     static void stillAlertsAndQuits(const VrsimServer &server, Machine &machine, VoltaroProcess &program);
 };
 
-void tst_Faults::init()
+void TestFaults::init()
 {
     if (!VoltaroProcess::canMountFixtures())
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> tst_Faults::start(const VrsimServer &server, const PowerSupplyTree &tree)
+std::unique_ptr<VoltaroProcess> TestFaults::start(const VrsimServer &server, const PowerSupplyTree &tree)
 {
     auto program = std::make_unique<VoltaroProcess>(server, tree.root());
     QDeadlineTimer deadline(20000);
@@ -125,7 +125,7 @@ std::unique_ptr<VoltaroProcess> tst_Faults::start(const VrsimServer &server, con
     return nullptr;
 }
 
-void tst_Faults::stillAlertsAndQuits(const VrsimServer &server, Machine &machine, VoltaroProcess &program)
+void TestFaults::stillAlertsAndQuits(const VrsimServer &server, Machine &machine, VoltaroProcess &program)
 {
     machine.setLeft(15);
     QTRY_VERIFY_WITH_TIMEOUT(hud(server).value(QStringLiteral("visible")).toBool(), 10000);
@@ -135,7 +135,7 @@ void tst_Faults::stillAlertsAndQuits(const VrsimServer &server, Machine &machine
     QCOMPARE(program.exitCode(), 0);
 }
 
-void tst_Faults::damagedSettingsFile_data()
+void TestFaults::damagedSettingsFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("title");
@@ -161,7 +161,7 @@ void tst_Faults::damagedSettingsFile_data()
 
 // Every key read empty from such a file: no dashboard panel (empty name) and
 // EnableHUD false, so a critical battery showed nothing.
-void tst_Faults::damagedSettingsFile()
+void TestFaults::damagedSettingsFile()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, title);
@@ -186,7 +186,7 @@ void tst_Faults::damagedSettingsFile()
         QCOMPARE(readFile(backup), content);
 }
 
-void tst_Faults::runtimeGoesAway_data()
+void TestFaults::runtimeGoesAway_data()
 {
     QTest::addColumn<bool>("killed");
 
@@ -196,7 +196,7 @@ void tst_Faults::runtimeGoesAway_data()
 
 // Left running, the program kept its single-instance lock, so the runtime
 // started again could not launch it.
-void tst_Faults::runtimeGoesAway()
+void TestFaults::runtimeGoesAway()
 {
     QFETCH(bool, killed);
 
@@ -233,7 +233,7 @@ void tst_Faults::runtimeGoesAway()
     stillAlertsAndQuits(server, machine, *next);
 }
 
-void tst_Faults::quitIsAcknowledged()
+void TestFaults::quitIsAcknowledged()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -248,7 +248,7 @@ void tst_Faults::quitIsAcknowledged()
     QTRY_COMPARE(server.status().value(QStringLiteral("quitAcknowledgedBy")).toArray(), (QJsonArray {pid}));
 }
 
-void tst_Faults::batteryFilesThatAreNoFiles_data()
+void TestFaults::batteryFilesThatAreNoFiles_data()
 {
     QTest::addColumn<BatteryFault>("fault");
     QTest::addColumn<bool>("atStart");
@@ -273,7 +273,7 @@ void tst_Faults::batteryFilesThatAreNoFiles_data()
 
 // A FIFO in place of energy_now blocked the GUI thread for good: no overlay
 // at start; mid-run no frame, no quit served and SIGTERM ignored.
-void tst_Faults::batteryFilesThatAreNoFiles()
+void TestFaults::batteryFilesThatAreNoFiles()
 {
     QFETCH(BatteryFault, fault);
     QFETCH(bool, atStart);
@@ -325,5 +325,5 @@ void tst_Faults::batteryFilesThatAreNoFiles()
     stillAlertsAndQuits(server, machine, *program);
 }
 
-QTEST_GUILESS_MAIN(tst_Faults)
+QTEST_GUILESS_MAIN(TestFaults)
 #include "tst_faults.moc"

@@ -132,7 +132,7 @@ QString waitForMatch(const VrsimServer &server, bool hudShown)
 // or mid-run: every overlay still ends up as the program asked. And the time
 // from a change to the picture in the runtime, with textures handed over only
 // when the picture changed.
-class tst_OverlayRecovery : public QObject
+class TestOverlayRecovery : public QObject
 {
     Q_OBJECT
 
@@ -154,13 +154,13 @@ private:
     static void input(const VrsimServer &server, const QStringList &arguments);
 };
 
-void tst_OverlayRecovery::init()
+void TestOverlayRecovery::init()
 {
     if (!VoltaroProcess::canMountFixtures())
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> tst_OverlayRecovery::start(const VrsimServer &server, const Machine &machine)
+std::unique_ptr<VoltaroProcess> TestOverlayRecovery::start(const VrsimServer &server, const Machine &machine)
 {
     auto program = std::make_unique<VoltaroProcess>(server, machine.tree.root());
     QDeadlineTimer deadline(30000);
@@ -174,7 +174,7 @@ std::unique_ptr<VoltaroProcess> tst_OverlayRecovery::start(const VrsimServer &se
     return nullptr;
 }
 
-QImage tst_OverlayRecovery::snapshot(const VrsimServer &server, const QString &key)
+QImage TestOverlayRecovery::snapshot(const VrsimServer &server, const QString &key)
 {
     const QString file = server.root() + QStringLiteral("/") + key + QStringLiteral(".png");
     const auto result = server.cli({QStringLiteral("snapshot"), key, file, QStringLiteral("--timeout"), "10"});
@@ -183,13 +183,13 @@ QImage tst_OverlayRecovery::snapshot(const VrsimServer &server, const QString &k
     return QImage(file).convertToFormat(QImage::Format_RGBA8888);
 }
 
-void tst_OverlayRecovery::input(const VrsimServer &server, const QStringList &arguments)
+void TestOverlayRecovery::input(const VrsimServer &server, const QStringList &arguments)
 {
     const auto result = server.cli(QStringList {QStringLiteral("input"), dashboardKey} + arguments);
     QVERIFY2(result.exitCode == 0, qPrintable(result.output));
 }
 
-void tst_OverlayRecovery::callRefusedOnce_data()
+void TestOverlayRecovery::callRefusedOnce_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<bool>("atStart");
@@ -212,7 +212,7 @@ void tst_OverlayRecovery::callRefusedOnce_data()
     QTest::newRow("HideOverlay mid-run") << "HideOverlay" << false << false;
 }
 
-void tst_OverlayRecovery::callRefusedOnce()
+void TestOverlayRecovery::callRefusedOnce()
 {
     QFETCH(QString, method);
     QFETCH(bool, atStart);
@@ -253,7 +253,7 @@ void tst_OverlayRecovery::callRefusedOnce()
     QVERIFY(program->isRunning());
 }
 
-void tst_OverlayRecovery::lowBatteryShowsTheHudWithItsBar()
+void TestOverlayRecovery::lowBatteryShowsTheHudWithItsBar()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -280,7 +280,7 @@ void tst_OverlayRecovery::lowBatteryShowsTheHudWithItsBar()
     QVERIFY2(beyond.red() < 100, qPrintable(beyond.name(QColor::HexArgb)));
 }
 
-void tst_OverlayRecovery::stillPanelsAreSubmittedOnce()
+void TestOverlayRecovery::stillPanelsAreSubmittedOnce()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -313,7 +313,7 @@ void tst_OverlayRecovery::stillPanelsAreSubmittedOnce()
     QTRY_VERIFY_WITH_TIMEOUT(submits(overlay(server.status(), hudKey)) > submits(overlay(after, hudKey)), 10000);
 }
 
-void tst_OverlayRecovery::sliderOnTheDashboardReachesTheAlert()
+void TestOverlayRecovery::sliderOnTheDashboardReachesTheAlert()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -337,14 +337,14 @@ void tst_OverlayRecovery::sliderOnTheDashboardReachesTheAlert()
     qDebug() << "HUD shown" << timer.elapsed() << "ms after the slider was let go";
 }
 
-void tst_OverlayRecovery::settingsFileEditedByHand_data()
+void TestOverlayRecovery::settingsFileEditedByHand_data()
 {
     QTest::addColumn<bool>("replaced");
     QTest::newRow("edited in place") << false;
     QTest::newRow("replaced, as editors save") << true;
 }
 
-void tst_OverlayRecovery::settingsFileEditedByHand()
+void TestOverlayRecovery::settingsFileEditedByHand()
 {
     QFETCH(bool, replaced);
 
@@ -379,5 +379,5 @@ void tst_OverlayRecovery::settingsFileEditedByHand()
     qDebug() << "HUD shown" << timer.elapsed() << "ms after the settings file was written";
 }
 
-QTEST_GUILESS_MAIN(tst_OverlayRecovery)
+QTEST_GUILESS_MAIN(TestOverlayRecovery)
 #include "tst_overlayrecovery.moc"

@@ -63,7 +63,7 @@ bool near(double a, double b, double tolerance = 1e-3)
 
 } // namespace
 
-class tst_Program : public QObject
+class TestProgram : public QObject
 {
     Q_OBJECT
 
@@ -95,13 +95,13 @@ private:
     static QVariant storedSetting(const VrsimServer &server, const QString &key);
 };
 
-void tst_Program::init()
+void TestProgram::init()
 {
     if (!VoltaroProcess::canMountFixtures())
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> tst_Program::start(const VrsimServer &server, const Machine &machine)
+std::unique_ptr<VoltaroProcess> TestProgram::start(const VrsimServer &server, const Machine &machine)
 {
     auto program = std::make_unique<VoltaroProcess>(server, machine.tree.root());
     QElapsedTimer timer;
@@ -117,7 +117,7 @@ std::unique_ptr<VoltaroProcess> tst_Program::start(const VrsimServer &server, co
     return nullptr;
 }
 
-QImage tst_Program::snapshot(const VrsimServer &server, const QString &key)
+QImage TestProgram::snapshot(const VrsimServer &server, const QString &key)
 {
     const QString file = server.root() + QStringLiteral("/") + key + QStringLiteral(".png");
     const auto result = server.cli({QStringLiteral("snapshot"), key, file});
@@ -126,26 +126,26 @@ QImage tst_Program::snapshot(const VrsimServer &server, const QString &key)
     return QImage(file).convertToFormat(QImage::Format_RGBA8888);
 }
 
-void tst_Program::input(const VrsimServer &server, const QStringList &arguments)
+void TestProgram::input(const VrsimServer &server, const QStringList &arguments)
 {
     const auto result = server.cli(QStringList {QStringLiteral("input"), QStringLiteral("oxaDashboard")} + arguments);
     QVERIFY2(result.exitCode == 0, qPrintable(result.output));
 }
 
-void tst_Program::click(const VrsimServer &server, int x, int y)
+void TestProgram::click(const VrsimServer &server, int x, int y)
 {
     input(server, {QStringLiteral("move"), QString::number(x), QString::number(y)});
     input(server, {QStringLiteral("down"), QStringLiteral("left")});
     input(server, {QStringLiteral("up"), QStringLiteral("left")});
 }
 
-QVariant tst_Program::storedSetting(const VrsimServer &server, const QString &key)
+QVariant TestProgram::storedSetting(const VrsimServer &server, const QString &key)
 {
     QSettings file(server.settingsFile(), QSettings::IniFormat);
     return file.value(key);
 }
 
-void tst_Program::idleProgramShowsTheDashboardOnly()
+void TestProgram::idleProgramShowsTheDashboardOnly()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -177,7 +177,7 @@ void tst_Program::idleProgramShowsTheDashboardOnly()
     QCOMPARE(dashboard(server).value(QStringLiteral("texture")).toObject().value(QStringLiteral("submits")).toInt(), 0);
 }
 
-void tst_Program::lowBatteryShowsTheHudForItsDuration()
+void TestProgram::lowBatteryShowsTheHudForItsDuration()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -215,7 +215,7 @@ void tst_Program::lowBatteryShowsTheHudForItsDuration()
     QVERIFY2(shownFor > 4.5 && shownFor < 15.0, qPrintable(QString::number(shownFor)));
 }
 
-void tst_Program::criticalBatteryKeepsTheHud()
+void TestProgram::criticalBatteryKeepsTheHud()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -229,7 +229,7 @@ void tst_Program::criticalBatteryKeepsTheHud()
     QVERIFY(hud(server).value(QStringLiteral("visible")).toBool());
 }
 
-void tst_Program::hudSwitchedOffNeverShows()
+void TestProgram::hudSwitchedOffNeverShows()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -255,7 +255,7 @@ void tst_Program::hudSwitchedOffNeverShows()
     }
 }
 
-void tst_Program::snapshotsShowTheLevels()
+void TestProgram::snapshotsShowTheLevels()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -285,7 +285,7 @@ void tst_Program::snapshotsShowTheLevels()
     QVERIFY2(right.red() < 40 && right.green() > 100, qPrintable(right.name()));
 }
 
-void tst_Program::draggingTheCriticalSliderWritesTheSettings()
+void TestProgram::draggingTheCriticalSliderWritesTheSettings()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -312,7 +312,7 @@ void tst_Program::draggingTheCriticalSliderWritesTheSettings()
     QCOMPARE(storedSetting(server, QStringLiteral("Alerts/Battery/WarningThreshold")).toInt(), 40);
 }
 
-void tst_Program::secondInstanceIsRefused()
+void TestProgram::secondInstanceIsRefused()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -338,7 +338,7 @@ void tst_Program::secondInstanceIsRefused()
     QVERIFY(program->isRunning());
 }
 
-void tst_Program::noRuntime()
+void TestProgram::noRuntime()
 {
     VrsimServer server;
     server.stop();
@@ -349,7 +349,7 @@ void tst_Program::noRuntime()
     QVERIFY2(program.output().contains(QLatin1String("Error Initializing HMD: 301")), qPrintable(program.output()));
 }
 
-void tst_Program::runtimeQuitEndsTheProgram()
+void TestProgram::runtimeQuitEndsTheProgram()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -367,7 +367,7 @@ void tst_Program::runtimeQuitEndsTheProgram()
     QCOMPARE(program->exitCode(), 0);
 }
 
-void tst_Program::terminationKeepsTheSettings()
+void TestProgram::terminationKeepsTheSettings()
 {
     VrsimServer server;
     QVERIFY(server.isReady());
@@ -388,5 +388,5 @@ void tst_Program::terminationKeepsTheSettings()
     QCOMPARE(storedSetting(server, QStringLiteral("Dashboard/Title")).toString(), QStringLiteral("Battery"));
 }
 
-QTEST_GUILESS_MAIN(tst_Program)
+QTEST_GUILESS_MAIN(TestProgram)
 #include "tst_program.moc"

@@ -9,7 +9,7 @@
 // The runtime connection in this process, against a simulated runtime of the
 // test's own (the failure paths that end the process run as child processes
 // in the command-line tests).
-class tst_OpenVRSystemVrsim : public QObject
+class TestOpenVRSystemVrsim : public QObject
 {
     Q_OBJECT
 
@@ -32,14 +32,14 @@ private:
     std::unique_ptr<VrsimServer> m_server;
 };
 
-void tst_OpenVRSystemVrsim::initTestCase()
+void TestOpenVRSystemVrsim::initTestCase()
 {
     m_server = std::make_unique<VrsimServer>();
     QVERIFY(m_server->isReady());
     qputenv("VRSIM_SOCKET", m_server->socketPath().toLocal8Bit());
 }
 
-void tst_OpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
+void TestOpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
 {
     OpenVR_System &system = OpenVR_System::instance();
     QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", false));
@@ -53,7 +53,7 @@ void tst_OpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
     QCOMPARE(m_server->status().value(QStringLiteral("clients")).toArray().size(), 1);
 }
 
-void tst_OpenVRSystemVrsim::knownApplicationIsNotRegisteredAgain()
+void TestOpenVRSystemVrsim::knownApplicationIsNotRegisteredAgain()
 {
     MessageCatcher log;
     QVERIFY(OpenVR_System::instance().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
@@ -61,7 +61,7 @@ void tst_OpenVRSystemVrsim::knownApplicationIsNotRegisteredAgain()
     QVERIFY(registered(*m_server));
 }
 
-void tst_OpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
+void TestOpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
 {
     OpenVR_System &system = OpenVR_System::instance();
     QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
@@ -78,5 +78,5 @@ void tst_OpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
     QCOMPARE(log.lines(), QStringList {QStringLiteral("Must initialize system before uninstalling")});
 }
 
-QTEST_GUILESS_MAIN(tst_OpenVRSystemVrsim)
+QTEST_GUILESS_MAIN(TestOpenVRSystemVrsim)
 #include "tst_openvrsystem_vrsim.moc"
