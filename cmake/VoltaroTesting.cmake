@@ -11,7 +11,7 @@
 # process to talk to) or `fake_openvr` (in-process fakes derived from the
 # OpenVR interface classes, which in the real SDK's header have many more pure
 # virtual methods). Built against the real SDK, such a test is left out and
-# listed by voltaro_report_skipped_tests().
+# listed by voltaro_report_skipped_tests(); otherwise it links what it needs.
 function(voltaro_add_test name)
     cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LABELS;LIBS;NEEDS" ${ARGN})
     if(T_NEEDS AND VOLTARO_USE_OPENVR_SDK)
@@ -27,6 +27,9 @@ function(voltaro_add_test name)
     add_executable(${name} ${T_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
     target_link_libraries(${name} PRIVATE voltaro_core voltaro_test_support Qt5::Test ${T_LIBS})
+    if("fake_openvr" IN_LIST T_NEEDS)
+        target_link_libraries(${name} PRIVATE voltaro_fake_openvr)
+    endif()
     if(VOLTARO_USE_OPENVR_SDK AND WIN32)
         # Windows looks for the SDK's DLL beside the test.
         add_custom_command(TARGET ${name} POST_BUILD
