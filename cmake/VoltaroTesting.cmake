@@ -30,6 +30,9 @@ function(voltaro_add_test name)
     if("fake_openvr" IN_LIST T_NEEDS)
         target_link_libraries(${name} PRIVATE voltaro_fake_openvr)
     endif()
+    if("vrsim" IN_LIST T_NEEDS)
+        target_link_libraries(${name} PRIVATE voltaro_test_runtime)
+    endif()
     if(VOLTARO_USE_OPENVR_SDK AND WIN32)
         # Windows looks for the SDK's DLL beside the test.
         add_custom_command(TARGET ${name} POST_BUILD

@@ -1,6 +1,6 @@
 #include "fakes/PowerSupplyTree.h"
-#include "fakes/VoltaroProcess.h"
-#include "fakes/VrsimServer.h"
+#include "support/VoltaroProcess.h"
+#include "support/VrsimRuntime.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -55,7 +55,7 @@ QJsonObject overlay(const QJsonObject &status, const QString &key)
     return {};
 }
 
-QJsonObject hud(const VrsimServer &server)
+QJsonObject hud(const VrsimRuntime &server)
 {
     return overlay(server.status(), QStringLiteral("oxaAlertOverlay"));
 }
@@ -97,10 +97,10 @@ private slots:
 
 private:
     // Starts the program and waits until both of its overlays exist.
-    static std::unique_ptr<VoltaroProcess> start(const VrsimServer &server, const PowerSupplyTree &tree);
+    static std::unique_ptr<VoltaroProcess> start(const VrsimRuntime &server, const PowerSupplyTree &tree);
     // The program still does its job: a pack falling to critical shows the
     // HUD, and the runtime's quit is heard and ends it with status 0.
-    static void stillAlertsAndQuits(const VrsimServer &server, Machine &machine, VoltaroProcess &program);
+    static void stillAlertsAndQuits(const VrsimRuntime &server, Machine &machine, VoltaroProcess &program);
 };
 
 void TestFaults::init()
@@ -109,7 +109,7 @@ void TestFaults::init()
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> TestFaults::start(const VrsimServer &server, const PowerSupplyTree &tree)
+std::unique_ptr<VoltaroProcess> TestFaults::start(const VrsimRuntime &server, const PowerSupplyTree &tree)
 {
     auto program = std::make_unique<VoltaroProcess>(server, tree.root());
     QDeadlineTimer deadline(20000);
@@ -125,11 +125,11 @@ std::unique_ptr<VoltaroProcess> TestFaults::start(const VrsimServer &server, con
     return nullptr;
 }
 
-void TestFaults::stillAlertsAndQuits(const VrsimServer &server, Machine &machine, VoltaroProcess &program)
+void TestFaults::stillAlertsAndQuits(const VrsimRuntime &server, Machine &machine, VoltaroProcess &program)
 {
     machine.setLeft(15);
     QTRY_VERIFY_WITH_TIMEOUT(hud(server).value(QStringLiteral("visible")).toBool(), 10000);
-    QCOMPARE(server.cli({QStringLiteral("quit")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("quit")}).exitCode, 0);
     QVERIFY2(program.waitForExit(15000), qPrintable(program.output()));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
@@ -166,8 +166,8 @@ void TestFaults::damagedSettingsFile()
     QFETCH(QByteArray, content);
     QFETCH(QString, title);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     writeFile(server.settingsFile(), content);
     Machine machine(80, 15, 90);
 
@@ -200,8 +200,8 @@ void TestFaults::runtimeGoesAway()
 {
     QFETCH(bool, killed);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine.tree);
     QVERIFY(program);
@@ -235,14 +235,14 @@ void TestFaults::runtimeGoesAway()
 
 void TestFaults::quitIsAcknowledged()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine.tree);
     QVERIFY(program);
     const qint64 pid = program->pid();
 
-    QCOMPARE(server.cli({QStringLiteral("quit")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("quit")}).exitCode, 0);
     QVERIFY(program->waitForExit(15000));
     QCOMPARE(program->exitCode(), 0);
     QTRY_COMPARE(server.status().value(QStringLiteral("quitAcknowledgedBy")).toArray(), (QJsonArray {pid}));
@@ -278,8 +278,8 @@ void TestFaults::batteryFilesThatAreNoFiles()
     QFETCH(BatteryFault, fault);
     QFETCH(bool, atStart);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     const QString battery = QStringLiteral("BAT0");
     const QString attribute = QStringLiteral("energy_now");

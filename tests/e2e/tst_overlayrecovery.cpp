@@ -1,6 +1,6 @@
 #include "fakes/PowerSupplyTree.h"
-#include "fakes/VoltaroProcess.h"
-#include "fakes/VrsimServer.h"
+#include "support/VoltaroProcess.h"
+#include "support/VrsimRuntime.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -113,7 +113,7 @@ QString mismatch(const QJsonObject &status, bool hudShown)
 
 // Waits, with a deadline, for both overlays to be as asked; what is still
 // wrong when it gives up.
-QString waitForMatch(const VrsimServer &server, bool hudShown)
+QString waitForMatch(const VrsimRuntime &server, bool hudShown)
 {
     QString wrong;
     QDeadlineTimer deadline(15000);
@@ -149,9 +149,9 @@ private slots:
     void settingsFileEditedByHand();
 
 private:
-    std::unique_ptr<VoltaroProcess> start(const VrsimServer &server, const Machine &machine);
-    static QImage snapshot(const VrsimServer &server, const QString &key);
-    static void input(const VrsimServer &server, const QStringList &arguments);
+    std::unique_ptr<VoltaroProcess> start(const VrsimRuntime &server, const Machine &machine);
+    static QImage snapshot(const VrsimRuntime &server, const QString &key);
+    static void input(const VrsimRuntime &server, const QStringList &arguments);
 };
 
 void TestOverlayRecovery::init()
@@ -160,7 +160,7 @@ void TestOverlayRecovery::init()
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> TestOverlayRecovery::start(const VrsimServer &server, const Machine &machine)
+std::unique_ptr<VoltaroProcess> TestOverlayRecovery::start(const VrsimRuntime &server, const Machine &machine)
 {
     auto program = std::make_unique<VoltaroProcess>(server, machine.tree.root());
     QDeadlineTimer deadline(30000);
@@ -174,19 +174,19 @@ std::unique_ptr<VoltaroProcess> TestOverlayRecovery::start(const VrsimServer &se
     return nullptr;
 }
 
-QImage TestOverlayRecovery::snapshot(const VrsimServer &server, const QString &key)
+QImage TestOverlayRecovery::snapshot(const VrsimRuntime &server, const QString &key)
 {
-    const QString file = server.root() + QStringLiteral("/") + key + QStringLiteral(".png");
-    const auto result = server.cli({QStringLiteral("snapshot"), key, file, QStringLiteral("--timeout"), "10"});
+    const QString file = server.filePath(key + QStringLiteral(".png"));
+    const auto result = server.run({QStringLiteral("snapshot"), key, file, QStringLiteral("--timeout"), "10"});
     if (result.exitCode != 0)
-        qWarning().noquote() << result.output;
+        qWarning().noquote() << result.output();
     return QImage(file).convertToFormat(QImage::Format_RGBA8888);
 }
 
-void TestOverlayRecovery::input(const VrsimServer &server, const QStringList &arguments)
+void TestOverlayRecovery::input(const VrsimRuntime &server, const QStringList &arguments)
 {
-    const auto result = server.cli(QStringList {QStringLiteral("input"), dashboardKey} + arguments);
-    QVERIFY2(result.exitCode == 0, qPrintable(result.output));
+    const auto result = server.run(QStringList {QStringLiteral("input"), dashboardKey} + arguments);
+    QVERIFY2(result.exitCode == 0, qPrintable(result.output()));
 }
 
 void TestOverlayRecovery::callRefusedOnce_data()
@@ -218,11 +218,11 @@ void TestOverlayRecovery::callRefusedOnce()
     QFETCH(bool, atStart);
     QFETCH(bool, hudShown);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     auto refuse = [&] {
-        const auto result = server.cli({QStringLiteral("fail"), method, QStringLiteral("23")});
-        QVERIFY2(result.exitCode == 0, qPrintable(result.output));
+        const auto result = server.run({QStringLiteral("fail"), method, QStringLiteral("23")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.output()));
     };
 
     // Hiding is a change only after a showing: start critical, then recover.
@@ -255,8 +255,8 @@ void TestOverlayRecovery::callRefusedOnce()
 
 void TestOverlayRecovery::lowBatteryShowsTheHudWithItsBar()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine);
     QVERIFY(program);
@@ -282,13 +282,13 @@ void TestOverlayRecovery::lowBatteryShowsTheHudWithItsBar()
 
 void TestOverlayRecovery::stillPanelsAreSubmittedOnce()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 15, 90);
     auto program = start(server, machine);
     QVERIFY(program);
     QTRY_VERIFY_WITH_TIMEOUT(submits(overlay(server.status(), hudKey)) > 0, 10000);
-    QCOMPARE(server.cli({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
     QTRY_VERIFY_WITH_TIMEOUT(submits(overlay(server.status(), dashboardKey)) > 0, 10000);
 
     // Both panels in view, nothing changing: a hundred ticks and no submit.
@@ -315,12 +315,12 @@ void TestOverlayRecovery::stillPanelsAreSubmittedOnce()
 
 void TestOverlayRecovery::sliderOnTheDashboardReachesTheAlert()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 45, 90);
     auto program = start(server, machine);
     QVERIFY(program);
-    QCOMPARE(server.cli({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
     QTest::qWait(500);
     QVERIFY(!overlay(server.status(), hudKey).value(QStringLiteral("visible")).toBool());
 
@@ -348,8 +348,8 @@ void TestOverlayRecovery::settingsFileEditedByHand()
 {
     QFETCH(bool, replaced);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 45, 90);
     auto program = start(server, machine);
     QVERIFY(program);

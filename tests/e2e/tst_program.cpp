@@ -1,6 +1,6 @@
 #include "fakes/PowerSupplyTree.h"
-#include "fakes/VoltaroProcess.h"
-#include "fakes/VrsimServer.h"
+#include "support/VoltaroProcess.h"
+#include "support/VrsimRuntime.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -83,16 +83,16 @@ private slots:
 
 private:
     // Starts the program and waits until both of its overlays exist.
-    std::unique_ptr<VoltaroProcess> start(const VrsimServer &server, const Machine &machine);
-    QJsonObject hud(const VrsimServer &server) { return overlay(server.status(), QStringLiteral("oxaAlertOverlay")); }
-    QJsonObject dashboard(const VrsimServer &server)
+    std::unique_ptr<VoltaroProcess> start(const VrsimRuntime &server, const Machine &machine);
+    QJsonObject hud(const VrsimRuntime &server) { return overlay(server.status(), QStringLiteral("oxaAlertOverlay")); }
+    QJsonObject dashboard(const VrsimRuntime &server)
     {
         return overlay(server.status(), QStringLiteral("oxaDashboard"));
     }
-    static QImage snapshot(const VrsimServer &server, const QString &key);
-    static void input(const VrsimServer &server, const QStringList &arguments);
-    static void click(const VrsimServer &server, int x, int y);
-    static QVariant storedSetting(const VrsimServer &server, const QString &key);
+    static QImage snapshot(const VrsimRuntime &server, const QString &key);
+    static void input(const VrsimRuntime &server, const QStringList &arguments);
+    static void click(const VrsimRuntime &server, int x, int y);
+    static QVariant storedSetting(const VrsimRuntime &server, const QString &key);
 };
 
 void TestProgram::init()
@@ -101,7 +101,7 @@ void TestProgram::init()
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> TestProgram::start(const VrsimServer &server, const Machine &machine)
+std::unique_ptr<VoltaroProcess> TestProgram::start(const VrsimRuntime &server, const Machine &machine)
 {
     auto program = std::make_unique<VoltaroProcess>(server, machine.tree.root());
     QElapsedTimer timer;
@@ -117,29 +117,29 @@ std::unique_ptr<VoltaroProcess> TestProgram::start(const VrsimServer &server, co
     return nullptr;
 }
 
-QImage TestProgram::snapshot(const VrsimServer &server, const QString &key)
+QImage TestProgram::snapshot(const VrsimRuntime &server, const QString &key)
 {
-    const QString file = server.root() + QStringLiteral("/") + key + QStringLiteral(".png");
-    const auto result = server.cli({QStringLiteral("snapshot"), key, file});
+    const QString file = server.filePath(key + QStringLiteral(".png"));
+    const auto result = server.run({QStringLiteral("snapshot"), key, file});
     if (result.exitCode != 0)
-        qWarning().noquote() << result.output;
+        qWarning().noquote() << result.output();
     return QImage(file).convertToFormat(QImage::Format_RGBA8888);
 }
 
-void TestProgram::input(const VrsimServer &server, const QStringList &arguments)
+void TestProgram::input(const VrsimRuntime &server, const QStringList &arguments)
 {
-    const auto result = server.cli(QStringList {QStringLiteral("input"), QStringLiteral("oxaDashboard")} + arguments);
-    QVERIFY2(result.exitCode == 0, qPrintable(result.output));
+    const auto result = server.run(QStringList {QStringLiteral("input"), QStringLiteral("oxaDashboard")} + arguments);
+    QVERIFY2(result.exitCode == 0, qPrintable(result.output()));
 }
 
-void TestProgram::click(const VrsimServer &server, int x, int y)
+void TestProgram::click(const VrsimRuntime &server, int x, int y)
 {
     input(server, {QStringLiteral("move"), QString::number(x), QString::number(y)});
     input(server, {QStringLiteral("down"), QStringLiteral("left")});
     input(server, {QStringLiteral("up"), QStringLiteral("left")});
 }
 
-QVariant TestProgram::storedSetting(const VrsimServer &server, const QString &key)
+QVariant TestProgram::storedSetting(const VrsimRuntime &server, const QString &key)
 {
     QSettings file(server.settingsFile(), QSettings::IniFormat);
     return file.value(key);
@@ -147,8 +147,8 @@ QVariant TestProgram::storedSetting(const VrsimServer &server, const QString &ke
 
 void TestProgram::idleProgramShowsTheDashboardOnly()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine);
     QVERIFY(program);
@@ -179,8 +179,8 @@ void TestProgram::idleProgramShowsTheDashboardOnly()
 
 void TestProgram::lowBatteryShowsTheHudForItsDuration()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine);
     QVERIFY(program);
@@ -217,8 +217,8 @@ void TestProgram::lowBatteryShowsTheHudForItsDuration()
 
 void TestProgram::criticalBatteryKeepsTheHud()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 15, 90);
     auto program = start(server, machine);
     QVERIFY(program);
@@ -231,8 +231,8 @@ void TestProgram::criticalBatteryKeepsTheHud()
 
 void TestProgram::hudSwitchedOffNeverShows()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     {
         // The defaults as the program writes them, with the HUD switched off.
         QDir().mkpath(QFileInfo(server.settingsFile()).path());
@@ -257,8 +257,8 @@ void TestProgram::hudSwitchedOffNeverShows()
 
 void TestProgram::snapshotsShowTheLevels()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(65, 35, 90);
     auto program = start(server, machine);
     QVERIFY(program);
@@ -273,7 +273,7 @@ void TestProgram::snapshotsShowTheLevels()
     const QColor beyond = alert.pixelColor(barEnd + 20, 268);
     QVERIFY2(beyond.red() < 100, qPrintable(beyond.name(QColor::HexArgb)));
 
-    QCOMPARE(server.cli({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
     const QImage panel = snapshot(server, QStringLiteral("oxaDashboard"));
     QCOMPARE(panel.size(), QSize(1920, 945));
     // Near the bottom of each gauge's fill: left red (35), internal yellow (65), right green (90).
@@ -287,12 +287,12 @@ void TestProgram::snapshotsShowTheLevels()
 
 void TestProgram::draggingTheCriticalSliderWritesTheSettings()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine);
     QVERIFY(program);
-    QCOMPARE(server.cli({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
 
     // Drag the critical handle from 20 to the slider's right end (60): the
     // warning threshold is pulled up with it.
@@ -314,8 +314,8 @@ void TestProgram::draggingTheCriticalSliderWritesTheSettings()
 
 void TestProgram::secondInstanceIsRefused()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine);
     QVERIFY(program);
@@ -340,8 +340,8 @@ void TestProgram::secondInstanceIsRefused()
 
 void TestProgram::noRuntime()
 {
-    VrsimServer server;
-    server.stop();
+    // Its folders, and no runtime serving there.
+    VrsimRuntime server;
     Machine machine(80, 70, 90);
     VoltaroProcess program(server, machine.tree.root());
     QVERIFY(program.waitForExit(20000));
@@ -351,14 +351,14 @@ void TestProgram::noRuntime()
 
 void TestProgram::runtimeQuitEndsTheProgram()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine);
     QVERIFY(program);
 
     // `vrsim quit` returns once the program has taken the event in: the wait starts there.
-    QCOMPARE(server.cli({QStringLiteral("quit")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("quit")}).exitCode, 0);
     QElapsedTimer timer;
     timer.start();
     QVERIFY(program->waitForExit(5000));
@@ -369,12 +369,12 @@ void TestProgram::runtimeQuitEndsTheProgram()
 
 void TestProgram::terminationKeepsTheSettings()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     Machine machine(80, 70, 90);
     auto program = start(server, machine);
     QVERIFY(program);
-    QCOMPARE(server.cli({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QCOMPARE(server.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
 
     click(server, criticalPlusX, criticalY);
     QTRY_COMPARE_WITH_TIMEOUT(

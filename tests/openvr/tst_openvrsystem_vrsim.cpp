@@ -1,7 +1,7 @@
 #include "fakes/EventLoop.h"
 #include "fakes/MessageCatcher.h"
-#include "fakes/VrsimServer.h"
 #include "openvr/OpenVR_System.h"
+#include "support/VrsimRuntime.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -21,22 +21,18 @@ private slots:
 
 private:
     static std::string manifestName() { return "../../bin/Ampora.vrmanifest"; }
-    static bool registered(const VrsimServer &server)
+    static bool registered(const VrsimRuntime &server)
     {
-        for (const QJsonValue &app : server.status().value(QStringLiteral("apps")).toArray()) {
-            if (app.toObject().value(QStringLiteral("key")).toString() == QLatin1String("Tarvix.BatteryMonitor"))
-                return true;
-        }
-        return false;
+        return !server.application(QStringLiteral("Tarvix.BatteryMonitor")).isEmpty();
     }
-    std::unique_ptr<VrsimServer> m_server;
+    std::unique_ptr<VrsimRuntime> m_server;
 };
 
 void TestOpenVRSystemVrsim::initTestCase()
 {
-    m_server = std::make_unique<VrsimServer>();
-    QVERIFY(m_server->isReady());
-    qputenv("VRSIM_SOCKET", m_server->socketPath().toLocal8Bit());
+    m_server = std::make_unique<VrsimRuntime>();
+    QVERIFY(m_server->start());
+    m_server->useInThisProcess();
 }
 
 void TestOpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
@@ -66,7 +62,7 @@ void TestOpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
     OpenVR_System &system = OpenVR_System::instance();
     QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
 
-    QTimer::singleShot(0, [this] { QCOMPARE(m_server->cli({QStringLiteral("quit")}).exitCode, 0); });
+    QTimer::singleShot(0, [this] { QCOMPARE(m_server->run({QStringLiteral("quit")}).exitCode, 0); });
     QVERIFY(runEventLoopUntilQuit(5000));
     QVERIFY(!system.isInitialized());
     QVERIFY(vr::VROverlay() == nullptr);

@@ -1,5 +1,5 @@
 #include "GlTestContext.h"
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -31,7 +31,7 @@ private:
     using Call = std::function<void()>;
     QVector<QPair<QString, Call>> calls() const;
 
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
     GlTestContext m_gl;
     bool m_haveGl = false;
     GLuint m_texture = 0;
@@ -44,13 +44,13 @@ Q_DECLARE_METATYPE(std::function<void()>)
 void TestClientCallsBench::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_harness.start());
-    m_harness.useInThisProcess();
+    QVERIFY(m_runtime.start());
+    m_runtime.useInThisProcess();
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Overlay));
     QCOMPARE(vr::VROverlay()->CreateOverlay("bench", "bench", &m_overlay), vr::VROverlayError_None);
     QCOMPARE(vr::VROverlay()->ShowOverlay(m_overlay), vr::VROverlayError_None);
-    QCOMPARE(m_harness.status().value(QStringLiteral("clients")).toArray().size(), 1);
+    QCOMPARE(m_runtime.status().value(QStringLiteral("clients")).toArray().size(), 1);
     vr::VREvent_t event;
     while (vr::VROverlay()->PollNextOverlayEvent(m_overlay, &event, sizeof event)) { }
 
@@ -131,7 +131,7 @@ void TestClientCallsBench::perCall()
 
 void TestClientCallsBench::idleCallsStayOffTheSocket()
 {
-    auto applicationMessages = [this] { return m_harness.counter(QStringLiteral("applicationMessages")); };
+    auto applicationMessages = [this] { return m_runtime.counter(QStringLiteral("applicationMessages")); };
     const qint64 before = applicationMessages();
     QVERIFY(before >= 0);
     constexpr int kBatches = 31;
