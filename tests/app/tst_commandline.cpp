@@ -1,4 +1,4 @@
-#include "fakes/VrsimServer.h"
+#include "support/VrsimRuntime.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -6,7 +6,7 @@
 
 // The program's command line, run as the real binary against a simulated
 // runtime of the test's own.
-class tst_CommandLine : public QObject
+class TestCommandLine : public QObject
 {
     Q_OBJECT
 
@@ -22,67 +22,65 @@ private slots:
     void missingManifest();
 
 private:
-    static VrsimServer::Result voltaro(
-        const VrsimServer &server, const QStringList &arguments, const QProcessEnvironment &extra = {})
+    static VrsimRuntime::Result voltaro(
+        const VrsimRuntime &server, const QStringList &arguments, const QProcessEnvironment &extra = {})
     {
-        return server.run(VrsimServer::binary(QStringLiteral("voltaro")), arguments, 20000, extra);
+        QProcessEnvironment environment = server.environment();
+        for (const QString &key : extra.keys())
+            environment.insert(key, extra.value(key));
+        return VrsimRuntime::runProgram(VrsimRuntime::binary(QStringLiteral("voltaro")), arguments, environment);
     }
-    static QJsonObject app(const VrsimServer &server)
+    static QJsonObject app(const VrsimRuntime &server)
     {
-        const QJsonArray apps = server.status().value(QStringLiteral("apps")).toArray();
-        for (const QJsonValue &entry : apps) {
-            if (entry.toObject().value(QStringLiteral("key")).toString() == QLatin1String("Tarvix.BatteryMonitor"))
-                return entry.toObject();
-        }
-        return {};
+        return server.application(QStringLiteral("Tarvix.BatteryMonitor"));
     }
 };
 
-void tst_CommandLine::installAndUninstallTogetherOnlyInstall()
+void TestCommandLine::installAndUninstallTogetherOnlyInstall()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
 
     const auto result = voltaro(server, {QStringLiteral("--install"), QStringLiteral("--uninstall")});
-    QVERIFY2(result.finished, qPrintable(result.output));
+    QVERIFY2(result.finished, qPrintable(result.output()));
     QCOMPARE(result.exitCode, 0);
-    QVERIFY(!result.output.contains(QLatin1String("Uninstalling...")));
+    QVERIFY(!result.output().contains(QLatin1String("Uninstalling...")));
 
     const QJsonObject registered = app(server);
-    QVERIFY2(!registered.isEmpty(), qPrintable(result.output));
+    QVERIFY2(!registered.isEmpty(), qPrintable(result.output()));
     QCOMPARE(registered.value(QStringLiteral("manifest")).toString(),
-        QDir::cleanPath(VrsimServer::binary(QStringLiteral("Ampora.vrmanifest"))));
+        QDir::cleanPath(VrsimRuntime::binary(QStringLiteral("Ampora.vrmanifest"))));
     QCOMPARE(registered.value(QStringLiteral("autoLaunch")).toBool(), true);
 
     // A second install finds the application known.
     const auto again = voltaro(server, {QStringLiteral("--install")});
     QCOMPARE(again.exitCode, 0);
-    QVERIFY(!again.output.contains(QLatin1String("Adding manifest file:")));
+    QVERIFY(!again.output().contains(QLatin1String("Adding manifest file:")));
 }
 
-void tst_CommandLine::installWithPositionalArgument()
+void TestCommandLine::installWithPositionalArgument()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     const auto result = voltaro(server, {QStringLiteral("--install"), QStringLiteral("extra")});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(!app(server).isEmpty());
 }
 
-void tst_CommandLine::uninstallOfUnknownApplicationRegistersThenRemoves()
+void TestCommandLine::uninstallOfUnknownApplicationRegistersThenRemoves()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
 
     const auto result = voltaro(server, {QStringLiteral("--uninstall")});
     QCOMPARE(result.exitCode, 0);
-    const int installing = result.output.indexOf(QLatin1String("Adding manifest file:"));
-    const int removing = result.output.indexOf(QLatin1String("Application installed, uninstalling..."));
-    QVERIFY2(installing >= 0 && removing > installing, qPrintable(result.output));
+    const int installing = result.output().indexOf(QLatin1String("Adding manifest file:"));
+    const int removing = result.output().indexOf(QLatin1String("Application installed, uninstalling..."));
+    QVERIFY2(installing >= 0 && removing > installing, qPrintable(result.output()));
     QVERIFY(app(server).isEmpty());
 }
 
-void tst_CommandLine::invalidArguments_data()
+void TestCommandLine::invalidArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("--help") << QStringList {QStringLiteral("--help")};
@@ -91,16 +89,16 @@ void tst_CommandLine::invalidArguments_data()
     QTest::newRow("misspelt") << QStringList {QStringLiteral("--instal")};
 }
 
-void tst_CommandLine::invalidArguments()
+void TestCommandLine::invalidArguments()
 {
     QFETCH(QStringList, arguments);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
     const auto result = voltaro(server, arguments);
     QVERIFY(result.finished);
     QCOMPARE(result.exitCode, 255);
-    QVERIFY2(result.output.contains(QLatin1String("Invalid Arguments")), qPrintable(result.output));
+    QVERIFY2(result.output().contains(QLatin1String("Invalid Arguments")), qPrintable(result.output()));
     QVERIFY(app(server).isEmpty());
 
     // The settings file was created before the arguments were even read.
@@ -109,79 +107,79 @@ void tst_CommandLine::invalidArguments()
     QVERIFY(settings.readAll().contains("Battery\\EnableHUD=true"));
 }
 
-void tst_CommandLine::noRuntime()
+void TestCommandLine::noRuntime()
 {
-    VrsimServer server;
+    VrsimRuntime server;
     QProcessEnvironment elsewhere;
-    elsewhere.insert(QStringLiteral("VRSIM_SOCKET"), server.root() + QStringLiteral("/runtime/nobody.sock"));
+    elsewhere.insert(QStringLiteral("VRSIM_SOCKET"), server.filePath(QStringLiteral("runtime/nobody.sock")));
 
     for (const QStringList &arguments : {QStringList {}, QStringList {QStringLiteral("--install")}}) {
         const auto result = voltaro(server, arguments, elsewhere);
         QVERIFY(result.finished);
         QCOMPARE(result.exitCode, 255);
-        QVERIFY2(result.output.contains(QLatin1String("Error Initializing HMD: 301")), qPrintable(result.output));
+        QVERIFY2(result.output().contains(QLatin1String("Error Initializing HMD: 301")), qPrintable(result.output()));
     }
 }
 
-void tst_CommandLine::noHeadset()
+void TestCommandLine::noHeadset()
 {
-    VrsimServer server({QStringLiteral("--no-hmd")});
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start({QStringLiteral("--no-hmd")}));
     const auto result = voltaro(server, {QStringLiteral("--install")});
     QCOMPARE(result.exitCode, 255);
-    QVERIFY2(result.output.contains(QLatin1String("Error Initializing HMD: 108")), qPrintable(result.output));
+    QVERIFY2(result.output().contains(QLatin1String("Error Initializing HMD: 108")), qPrintable(result.output()));
 }
 
-void tst_CommandLine::refusedRegistration()
+void TestCommandLine::refusedRegistration()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
 
     QCOMPARE(
-        server.cli({QStringLiteral("fail"), QStringLiteral("AddApplicationManifest"), QStringLiteral("107")}).exitCode,
+        server.run({QStringLiteral("fail"), QStringLiteral("AddApplicationManifest"), QStringLiteral("107")}).exitCode,
         0);
     auto result = voltaro(server, {QStringLiteral("--install")});
     QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.output.contains(QLatin1String("Error installing manifest: 107")), qPrintable(result.output));
+    QVERIFY2(result.output().contains(QLatin1String("Error installing manifest: 107")), qPrintable(result.output()));
     QVERIFY(app(server).isEmpty());
 
-    QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("SetApplicationAutoLaunch"), QStringLiteral("104")})
+    QCOMPARE(server.run({QStringLiteral("fail"), QStringLiteral("SetApplicationAutoLaunch"), QStringLiteral("104")})
                  .exitCode,
         0);
     result = voltaro(server, {QStringLiteral("--install")});
-    QVERIFY2(
-        result.output.contains(QLatin1String("Failed to set application auto launch: 104")), qPrintable(result.output));
+    QVERIFY2(result.output().contains(QLatin1String("Failed to set application auto launch: 104")),
+        qPrintable(result.output()));
     QVERIFY(!app(server).isEmpty());
 
-    QCOMPARE(server.cli({QStringLiteral("fail"), QStringLiteral("RemoveApplicationManifest"), QStringLiteral("105")})
+    QCOMPARE(server.run({QStringLiteral("fail"), QStringLiteral("RemoveApplicationManifest"), QStringLiteral("105")})
                  .exitCode,
         0);
     result = voltaro(server, {QStringLiteral("--uninstall")});
     QCOMPARE(result.exitCode, 0);
-    QVERIFY2(
-        result.output.contains(QLatin1String("Failed to remove application manifest: 105")), qPrintable(result.output));
+    QVERIFY2(result.output().contains(QLatin1String("Failed to remove application manifest: 105")),
+        qPrintable(result.output()));
     QVERIFY(!app(server).isEmpty());
 }
 
-void tst_CommandLine::missingManifest()
+void TestCommandLine::missingManifest()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
 
     // The program and the openvr_api it loads from beside itself, without its manifest.
     QTemporaryDir alone;
     const QString program = alone.filePath(QStringLiteral("voltaro"));
-    QVERIFY(QFile::copy(VrsimServer::binary(QStringLiteral("voltaro")), program));
+    QVERIFY(QFile::copy(VrsimRuntime::binary(QStringLiteral("voltaro")), program));
     QVERIFY(QFile::copy(
-        VrsimServer::binary(QStringLiteral("libopenvr_api.so")), alone.filePath(QStringLiteral("libopenvr_api.so"))));
+        VrsimRuntime::binary(QStringLiteral("libopenvr_api.so")), alone.filePath(QStringLiteral("libopenvr_api.so"))));
 
-    const auto result = server.run(program, {QStringLiteral("--install")});
+    const auto result = VrsimRuntime::runProgram(program, {QStringLiteral("--install")}, server.environment());
     QCOMPARE(result.exitCode, 0);
     const QString expected = QStringLiteral("Failed to find manifest file: \"%1\"")
                                  .arg(QDir::cleanPath(alone.path() + QStringLiteral("/Ampora.vrmanifest")));
-    QVERIFY2(result.output.contains(expected), qPrintable(result.output));
+    QVERIFY2(result.output().contains(expected), qPrintable(result.output()));
     QVERIFY(app(server).isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_CommandLine)
+QTEST_GUILESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

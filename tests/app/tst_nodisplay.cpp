@@ -1,4 +1,4 @@
-#include "fakes/VrsimServer.h"
+#include "support/VrsimRuntime.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -10,7 +10,7 @@ using DisplayVariables = QMap<QString, QString>;
 // terminal, a remote shell or with a display that is gone. Registration needs
 // no window and works; a normal run ends with one critical line, never with
 // Qt's abort.
-class tst_NoDisplay : public QObject
+class TestNoDisplay : public QObject
 {
     Q_OBJECT
 
@@ -23,15 +23,15 @@ private slots:
 
 private:
     void environments();
-    static VrsimServer::Result voltaro(
-        const VrsimServer &server, const QStringList &arguments, const DisplayVariables &display);
-    static QJsonObject app(const VrsimServer &server);
+    static VrsimRuntime::Result voltaro(
+        const VrsimRuntime &server, const QStringList &arguments, const DisplayVariables &display);
+    static QJsonObject app(const VrsimRuntime &server);
 
     QString m_deadDisplay;
     QTemporaryDir m_dir;
 };
 
-void tst_NoDisplay::initTestCase()
+void TestNoDisplay::initTestCase()
 {
     // A display number no server answers on: neither its socket nor its lock file exists.
     for (int number = 4711; number < 4800 && m_deadDisplay.isEmpty(); ++number) {
@@ -43,7 +43,7 @@ void tst_NoDisplay::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-void tst_NoDisplay::environments()
+void TestNoDisplay::environments()
 {
     QTest::addColumn<DisplayVariables>("display");
     const QString none;
@@ -59,8 +59,8 @@ void tst_NoDisplay::environments()
         << row(m_deadDisplay, m_dir.filePath(QStringLiteral("wayland-gone")), QStringLiteral("wayland;xcb"));
 }
 
-VrsimServer::Result tst_NoDisplay::voltaro(
-    const VrsimServer &server, const QStringList &arguments, const DisplayVariables &display)
+VrsimRuntime::Result TestNoDisplay::voltaro(
+    const VrsimRuntime &server, const QStringList &arguments, const DisplayVariables &display)
 {
     QProcessEnvironment env = server.environment();
     for (auto it = display.cbegin(); it != display.cend(); ++it) {
@@ -69,71 +69,52 @@ VrsimServer::Result tst_NoDisplay::voltaro(
         else
             env.insert(it.key(), it.value());
     }
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(VrsimServer::binary(QStringLiteral("voltaro")), arguments);
-    VrsimServer::Result result;
-    if (!process.waitForStarted(5000))
-        return result;
-    result.finished = process.waitForFinished(30000);
-    if (!result.finished) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
-    // A crash or an abort is no exit status at all.
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1000;
-    result.output = QString::fromUtf8(process.readAll());
-    return result;
+    // A crash or an abort is no exit status at all (-1).
+    return VrsimRuntime::runProgram(VrsimRuntime::binary(QStringLiteral("voltaro")), arguments, env, 30000);
 }
 
-QJsonObject tst_NoDisplay::app(const VrsimServer &server)
+QJsonObject TestNoDisplay::app(const VrsimRuntime &server)
 {
-    const QJsonArray apps = server.status().value(QStringLiteral("apps")).toArray();
-    for (const QJsonValue &entry : apps) {
-        if (entry.toObject().value(QStringLiteral("key")).toString() == QLatin1String("Tarvix.BatteryMonitor"))
-            return entry.toObject();
-    }
-    return {};
+    return server.application(QStringLiteral("Tarvix.BatteryMonitor"));
 }
 
-void tst_NoDisplay::installAndUninstall()
+void TestNoDisplay::installAndUninstall()
 {
     QFETCH(DisplayVariables, display);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
 
     const auto installed = voltaro(server, {QStringLiteral("--install")}, display);
-    QVERIFY2(installed.finished, qPrintable(installed.output));
+    QVERIFY2(installed.finished, qPrintable(installed.output()));
     QCOMPARE(installed.exitCode, 0);
-    QVERIFY2(!installed.output.contains(QLatin1String("Cannot open a display")), qPrintable(installed.output));
+    QVERIFY2(!installed.output().contains(QLatin1String("Cannot open a display")), qPrintable(installed.output()));
     QCOMPARE(app(server).value(QStringLiteral("manifest")).toString(),
-        QDir::cleanPath(VrsimServer::binary(QStringLiteral("Ampora.vrmanifest"))));
+        QDir::cleanPath(VrsimRuntime::binary(QStringLiteral("Ampora.vrmanifest"))));
 
     const auto uninstalled = voltaro(server, {QStringLiteral("--uninstall")}, display);
-    QVERIFY2(uninstalled.finished, qPrintable(uninstalled.output));
+    QVERIFY2(uninstalled.finished, qPrintable(uninstalled.output()));
     QCOMPARE(uninstalled.exitCode, 0);
-    QVERIFY2(app(server).isEmpty(), qPrintable(uninstalled.output));
+    QVERIFY2(app(server).isEmpty(), qPrintable(uninstalled.output()));
 }
 
-void tst_NoDisplay::normalRun()
+void TestNoDisplay::normalRun()
 {
     QFETCH(DisplayVariables, display);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
+    VrsimRuntime server;
+    QVERIFY(server.start());
 
     const auto result = voltaro(server, {}, display);
-    QVERIFY2(result.finished, qPrintable(result.output));
+    QVERIFY2(result.finished, qPrintable(result.output()));
     QCOMPARE(result.exitCode, 255);
     QVERIFY2(
-        result.output.contains(QLatin1String("Cannot open a display: the panels are drawn with OpenGL and need one")),
-        qPrintable(result.output));
-    QVERIFY2(!result.output.contains(QLatin1String("platform plugin")), qPrintable(result.output));
+        result.output().contains(QLatin1String("Cannot open a display: the panels are drawn with OpenGL and need one")),
+        qPrintable(result.output()));
+    QVERIFY2(!result.output().contains(QLatin1String("platform plugin")), qPrintable(result.output()));
     // It ends before it connects: the runtime never saw it.
     QVERIFY(server.status().value(QStringLiteral("overlays")).toArray().isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_NoDisplay)
+QTEST_GUILESS_MAIN(TestNoDisplay)
 #include "tst_nodisplay.moc"

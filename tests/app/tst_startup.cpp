@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-class tst_Startup : public QObject
+class TestStartup : public QObject
 {
     Q_OBJECT
 
@@ -34,5 +34,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Startup)
+QTEST_GUILESS_MAIN(TestStartup)
 #include "tst_startup.moc"

@@ -7,7 +7,7 @@
 
 // One reading pass runs on the GUI thread every 1500 ms; it should take well
 // under 1 % of that (15 ms) over a machine's usual three batteries.
-class BenchmarkLinuxBatteryPass : public QObject
+class TestLinuxBatteryBench : public QObject
 {
     Q_OBJECT
 
@@ -35,5 +35,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(BenchmarkLinuxBatteryPass)
+QTEST_GUILESS_MAIN(TestLinuxBatteryBench)
 #include "tst_linuxbatterybenchmark.moc"

@@ -1,6 +1,4 @@
-#include "fakes/PowerSupplyTree.h"
-#include "fakes/VoltaroProcess.h"
-#include "fakes/VrsimServer.h"
+#include "support/ProgramSession.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -13,52 +11,6 @@
 // alert: a damaged settings file, a runtime that goes away, battery files
 // that are no files. The real program against a real simulated runtime.
 namespace {
-
-constexpr qint64 fullMicrowattHours = 50000000;
-
-QByteArray energyNow(int percent)
-{
-    return QByteArray::number(qint64(percent) * fullMicrowattHours / 100) + '\n';
-}
-
-// An internal battery and two packs, levels in percent.
-struct Machine
-{
-    Machine(int center, int left, int right)
-    {
-        tree.addEntry(QStringLiteral("AC"), PowerSupplyTree::supply("Mains"));
-        tree.addEntry(QStringLiteral("BAT0"), battery("1", center));
-        tree.addEntry(QStringLiteral("BAT1"), battery("2", left));
-        tree.addEntry(QStringLiteral("BAT2"), battery("3", right));
-    }
-
-    void setLeft(int percent)
-    {
-        tree.setAttribute(QStringLiteral("BAT1"), QStringLiteral("energy_now"), energyNow(percent));
-    }
-
-    static PowerSupplyTree::Attributes battery(const QByteArray &uid, int percent)
-    {
-        return PowerSupplyTree::energyBattery(
-            uid, "Discharging", fullMicrowattHours, qint64(percent) * fullMicrowattHours / 100);
-    }
-
-    PowerSupplyTree tree;
-};
-
-QJsonObject overlay(const QJsonObject &status, const QString &key)
-{
-    for (const QJsonValue &entry : status.value(QStringLiteral("overlays")).toArray()) {
-        if (entry.toObject().value(QStringLiteral("key")).toString() == key)
-            return entry.toObject();
-    }
-    return {};
-}
-
-QJsonObject hud(const VrsimServer &server)
-{
-    return overlay(server.status(), QStringLiteral("oxaAlertOverlay"));
-}
 
 QByteArray readFile(const QString &path)
 {
@@ -80,7 +32,7 @@ enum class BatteryFault { Fifo, Folder, Huge, Garbage, AttributeVanishes, Batter
 
 Q_DECLARE_METATYPE(BatteryFault)
 
-class tst_Faults : public QObject
+class TestFaults : public QObject
 {
     Q_OBJECT
 
@@ -96,46 +48,28 @@ private slots:
     void batteryFilesThatAreNoFiles();
 
 private:
-    // Starts the program and waits until both of its overlays exist.
-    static std::unique_ptr<VoltaroProcess> start(const VrsimServer &server, const PowerSupplyTree &tree);
     // The program still does its job: a pack falling to critical shows the
     // HUD, and the runtime's quit is heard and ends it with status 0.
-    static void stillAlertsAndQuits(const VrsimServer &server, Machine &machine, VoltaroProcess &program);
+    static void stillAlertsAndQuits(ProgramSession &session, VoltaroProcess &program);
 };
 
-void tst_Faults::init()
+void TestFaults::init()
 {
     if (!VoltaroProcess::canMountFixtures())
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> tst_Faults::start(const VrsimServer &server, const PowerSupplyTree &tree)
+void TestFaults::stillAlertsAndQuits(ProgramSession &session, VoltaroProcess &program)
 {
-    auto program = std::make_unique<VoltaroProcess>(server, tree.root());
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() && program->isRunning()) {
-        const QJsonObject status = server.status();
-        const QJsonObject panel = overlay(status, QStringLiteral("oxaDashboard"));
-        const QJsonObject alert = overlay(status, QStringLiteral("oxaAlertOverlay"));
-        if (!panel.isEmpty() && !alert.isEmpty())
-            return program;
-        QTest::qWait(50);
-    }
-    qWarning().noquote() << program->output();
-    return nullptr;
-}
-
-void tst_Faults::stillAlertsAndQuits(const VrsimServer &server, Machine &machine, VoltaroProcess &program)
-{
-    machine.setLeft(15);
-    QTRY_VERIFY_WITH_TIMEOUT(hud(server).value(QStringLiteral("visible")).toBool(), 10000);
-    QCOMPARE(server.cli({QStringLiteral("quit")}).exitCode, 0);
+    session.machine.setLeft(15);
+    QTRY_VERIFY_WITH_TIMEOUT(session.hud().value(QStringLiteral("visible")).toBool(), 10000);
+    QCOMPARE(session.runtime.run({QStringLiteral("quit")}).exitCode, 0);
     QVERIFY2(program.waitForExit(15000), qPrintable(program.output()));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 }
 
-void tst_Faults::damagedSettingsFile_data()
+void TestFaults::damagedSettingsFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("title");
@@ -161,32 +95,30 @@ void tst_Faults::damagedSettingsFile_data()
 
 // Every key read empty from such a file: no dashboard panel (empty name) and
 // EnableHUD false, so a critical battery showed nothing.
-void tst_Faults::damagedSettingsFile()
+void TestFaults::damagedSettingsFile()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, title);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    writeFile(server.settingsFile(), content);
-    Machine machine(80, 15, 90);
+    ProgramSession session(80, 15, 90);
+    QVERIFY(session.runtime.start());
+    writeFile(session.runtime.settingsFile(), content);
 
-    auto program = start(server, machine.tree);
-    QVERIFY(program);
-    QCOMPARE(overlay(server.status(), QStringLiteral("oxaDashboard")).value(QStringLiteral("name")).toString(), title);
-    QTRY_VERIFY_WITH_TIMEOUT(hud(server).value(QStringLiteral("visible")).toBool(), 10000);
+    QVERIFY(session.startProgram());
+    QCOMPARE(session.dashboard().value(QStringLiteral("name")).toString(), title);
+    QTRY_VERIFY_WITH_TIMEOUT(session.hud().value(QStringLiteral("visible")).toBool(), 10000);
 
     // The repaired file works for the next run too, and what was there is kept aside.
-    QSettings repaired(server.settingsFile(), QSettings::IniFormat);
+    QSettings repaired(session.runtime.settingsFile(), QSettings::IniFormat);
     QCOMPARE(repaired.value(QStringLiteral("Alerts/Battery/EnableHUD")).toString(), QStringLiteral("true"));
     QCOMPARE(repaired.value(QStringLiteral("Dashboard/Title")).toString(), title);
-    const QString backup = server.settingsFile() + QStringLiteral(".bak");
+    const QString backup = session.runtime.settingsFile() + QStringLiteral(".bak");
     QCOMPARE(QFile::exists(backup), !content.isEmpty());
     if (!content.isEmpty())
         QCOMPARE(readFile(backup), content);
 }
 
-void tst_Faults::runtimeGoesAway_data()
+void TestFaults::runtimeGoesAway_data()
 {
     QTest::addColumn<bool>("killed");
 
@@ -196,59 +128,55 @@ void tst_Faults::runtimeGoesAway_data()
 
 // Left running, the program kept its single-instance lock, so the runtime
 // started again could not launch it.
-void tst_Faults::runtimeGoesAway()
+void TestFaults::runtimeGoesAway()
 {
     QFETCH(bool, killed);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    Machine machine(80, 70, 90);
-    auto program = start(server, machine.tree);
-    QVERIFY(program);
+    ProgramSession session(80, 70, 90);
+    QVERIFY(session.start());
 
     QElapsedTimer gone;
     gone.start();
     if (killed)
-        server.kill();
+        session.runtime.kill();
     else
-        server.stop();
-    QVERIFY2(program->waitForExit(30000), qPrintable(program->output()));
+        session.runtime.stop();
+    QVERIFY2(session.program->waitForExit(30000), qPrintable(session.program->output()));
     qInfo().noquote() << QStringLiteral("exit %1 ms after the runtime was %2")
                              .arg(gone.elapsed())
                              .arg(killed ? QStringLiteral("killed") : QStringLiteral("stopped"));
-    QCOMPARE(program->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program->exitCode(), 0);
-    QVERIFY2(program->output().contains(QLatin1String("Lost the connection to the VR runtime")),
-        qPrintable(program->output()));
-    QCOMPARE(QSettings(server.settingsFile(), QSettings::IniFormat).value(QStringLiteral("Dashboard/Title")).toString(),
+    QCOMPARE(session.program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(session.program->exitCode(), 0);
+    QVERIFY2(session.program->output().contains(QLatin1String("Lost the connection to the VR runtime")),
+        qPrintable(session.program->output()));
+    QCOMPARE(QSettings(session.runtime.settingsFile(), QSettings::IniFormat)
+                 .value(QStringLiteral("Dashboard/Title"))
+                 .toString(),
         QStringLiteral("Battery"));
 
-    QVERIFY(server.restart());
-    auto next = start(server, machine.tree);
+    QVERIFY(session.runtime.restart());
+    auto next = session.launchProgram();
     QVERIFY(next);
     QVERIFY2(!next->output().contains(QLatin1String("Only one instance")), qPrintable(next->output()));
-    const QJsonObject status = server.status();
+    const QJsonObject status = session.runtime.status();
     for (const QString &key : {QStringLiteral("oxaDashboard"), QStringLiteral("oxaAlertOverlay")})
-        QCOMPARE(qint64(overlay(status, key).value(QStringLiteral("owner")).toDouble()), next->pid());
-    stillAlertsAndQuits(server, machine, *next);
+        QCOMPARE(qint64(VrsimRuntime::overlayIn(status, key).value(QStringLiteral("owner")).toDouble()), next->pid());
+    stillAlertsAndQuits(session, *next);
 }
 
-void tst_Faults::quitIsAcknowledged()
+void TestFaults::quitIsAcknowledged()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    Machine machine(80, 70, 90);
-    auto program = start(server, machine.tree);
-    QVERIFY(program);
-    const qint64 pid = program->pid();
+    ProgramSession session(80, 70, 90);
+    QVERIFY(session.start());
+    const qint64 pid = session.program->pid();
 
-    QCOMPARE(server.cli({QStringLiteral("quit")}).exitCode, 0);
-    QVERIFY(program->waitForExit(15000));
-    QCOMPARE(program->exitCode(), 0);
-    QTRY_COMPARE(server.status().value(QStringLiteral("quitAcknowledgedBy")).toArray(), (QJsonArray {pid}));
+    QCOMPARE(session.runtime.run({QStringLiteral("quit")}).exitCode, 0);
+    QVERIFY(session.program->waitForExit(15000));
+    QCOMPARE(session.program->exitCode(), 0);
+    QTRY_COMPARE(session.runtime.status().value(QStringLiteral("quitAcknowledgedBy")).toArray(), (QJsonArray {pid}));
 }
 
-void tst_Faults::batteryFilesThatAreNoFiles_data()
+void TestFaults::batteryFilesThatAreNoFiles_data()
 {
     QTest::addColumn<BatteryFault>("fault");
     QTest::addColumn<bool>("atStart");
@@ -273,57 +201,55 @@ void tst_Faults::batteryFilesThatAreNoFiles_data()
 
 // A FIFO in place of energy_now blocked the GUI thread for good: no overlay
 // at start; mid-run no frame, no quit served and SIGTERM ignored.
-void tst_Faults::batteryFilesThatAreNoFiles()
+void TestFaults::batteryFilesThatAreNoFiles()
 {
     QFETCH(BatteryFault, fault);
     QFETCH(bool, atStart);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    Machine machine(80, 70, 90);
+    ProgramSession session(80, 70, 90);
+    QVERIFY(session.runtime.start());
     const QString battery = QStringLiteral("BAT0");
     const QString attribute = QStringLiteral("energy_now");
     auto breakIt = [&] {
         switch (fault) {
         case BatteryFault::Fifo:
-            machine.tree.setOddAttribute(battery, attribute, PowerSupplyTree::Odd::Fifo);
+            session.machine.tree.setOddAttribute(battery, attribute, PowerSupplyTree::Odd::Fifo);
             break;
         case BatteryFault::Folder:
-            machine.tree.setOddAttribute(battery, attribute, PowerSupplyTree::Odd::Folder);
+            session.machine.tree.setOddAttribute(battery, attribute, PowerSupplyTree::Odd::Folder);
             break;
         case BatteryFault::Huge: {
             // Sparse: a gigabyte that costs no disk.
-            QFile file(machine.tree.attributePath(battery, attribute));
+            QFile file(session.machine.tree.attributePath(battery, attribute));
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             QVERIFY(file.resize(qint64(1) << 30));
             break;
         }
         case BatteryFault::Garbage:
-            machine.tree.setAttribute(battery, attribute,
+            session.machine.tree.setAttribute(battery, attribute,
                 QByteArray("\x00\xff"
                            "12"
                            "\x1b[2J",
                     8));
             break;
         case BatteryFault::AttributeVanishes:
-            machine.tree.removeAttribute(battery, attribute);
+            session.machine.tree.removeAttribute(battery, attribute);
             break;
         case BatteryFault::BatteryVanishes:
-            machine.tree.removeEntry(battery);
+            session.machine.tree.removeEntry(battery);
             break;
         }
     };
 
     if (atStart)
         breakIt();
-    auto program = start(server, machine.tree);
-    QVERIFY(program);
+    QVERIFY(session.startProgram());
     // The refresh that sees the pack fall reads the broken file in the same
     // pass, so the HUD showing proves the reading got past it.
     if (!atStart)
         breakIt();
-    stillAlertsAndQuits(server, machine, *program);
+    stillAlertsAndQuits(session, *session.program);
 }
 
-QTEST_GUILESS_MAIN(tst_Faults)
+QTEST_GUILESS_MAIN(TestFaults)
 #include "tst_faults.moc"

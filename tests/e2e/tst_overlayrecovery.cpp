@@ -1,6 +1,4 @@
-#include "fakes/PowerSupplyTree.h"
-#include "fakes/VoltaroProcess.h"
-#include "fakes/VrsimServer.h"
+#include "support/ProgramSession.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -11,41 +9,6 @@
 #include <functional>
 
 namespace {
-
-// A machine with an internal battery and two packs, levels in percent.
-struct Machine
-{
-    Machine(int center, int left, int right)
-    {
-        tree.addEntry(QStringLiteral("AC"), PowerSupplyTree::supply("Mains"));
-        tree.addEntry(QStringLiteral("BAT0"), battery("1", center));
-        tree.addEntry(QStringLiteral("BAT1"), battery("2", left));
-        tree.addEntry(QStringLiteral("BAT2"), battery("3", right));
-    }
-
-    void setLeft(int percent)
-    {
-        tree.setAttribute(QStringLiteral("BAT1"), QStringLiteral("energy_now"),
-            QByteArray::number(qint64(percent) * full / 100) + '\n');
-    }
-
-    static PowerSupplyTree::Attributes battery(const QByteArray &uid, int percent)
-    {
-        return PowerSupplyTree::energyBattery(uid, "Discharging", full, qint64(percent) * full / 100);
-    }
-
-    static constexpr qint64 full = 50000000;
-    PowerSupplyTree tree;
-};
-
-QJsonObject overlay(const QJsonObject &status, const QString &key)
-{
-    for (const QJsonValue &entry : status.value(QStringLiteral("overlays")).toArray()) {
-        if (entry.toObject().value(QStringLiteral("key")).toString() == key)
-            return entry.toObject();
-    }
-    return {};
-}
 
 const QString hudKey = QStringLiteral("oxaAlertOverlay");
 const QString dashboardKey = QStringLiteral("oxaDashboard");
@@ -72,8 +35,8 @@ int criticalHandleX(int value)
 // refused on the way: empty when it has, else what is still wrong.
 QString mismatch(const QJsonObject &status, bool hudShown)
 {
-    const QJsonObject hud = overlay(status, hudKey);
-    const QJsonObject panel = overlay(status, dashboardKey);
+    const QJsonObject hud = VrsimRuntime::overlayIn(status, hudKey);
+    const QJsonObject panel = VrsimRuntime::overlayIn(status, dashboardKey);
     if (hud.isEmpty() || panel.isEmpty())
         return QStringLiteral("an overlay is missing");
     if (hud.value(QStringLiteral("visible")).toBool() != hudShown)
@@ -113,7 +76,7 @@ QString mismatch(const QJsonObject &status, bool hudShown)
 
 // Waits, with a deadline, for both overlays to be as asked; what is still
 // wrong when it gives up.
-QString waitForMatch(const VrsimServer &server, bool hudShown)
+QString waitForMatch(const VrsimRuntime &server, bool hudShown)
 {
     QString wrong;
     QDeadlineTimer deadline(15000);
@@ -132,7 +95,7 @@ QString waitForMatch(const VrsimServer &server, bool hudShown)
 // or mid-run: every overlay still ends up as the program asked. And the time
 // from a change to the picture in the runtime, with textures handed over only
 // when the picture changed.
-class tst_OverlayRecovery : public QObject
+class TestOverlayRecovery : public QObject
 {
     Q_OBJECT
 
@@ -147,49 +110,15 @@ private slots:
     void sliderOnTheDashboardReachesTheAlert();
     void settingsFileEditedByHand_data();
     void settingsFileEditedByHand();
-
-private:
-    std::unique_ptr<VoltaroProcess> start(const VrsimServer &server, const Machine &machine);
-    static QImage snapshot(const VrsimServer &server, const QString &key);
-    static void input(const VrsimServer &server, const QStringList &arguments);
 };
 
-void tst_OverlayRecovery::init()
+void TestOverlayRecovery::init()
 {
     if (!VoltaroProcess::canMountFixtures())
         QSKIP("needs root for a private mount namespace over /sys/class/power_supply");
 }
 
-std::unique_ptr<VoltaroProcess> tst_OverlayRecovery::start(const VrsimServer &server, const Machine &machine)
-{
-    auto program = std::make_unique<VoltaroProcess>(server, machine.tree.root());
-    QDeadlineTimer deadline(30000);
-    while (!deadline.hasExpired() && program->isRunning()) {
-        const QJsonObject status = server.status();
-        if (!overlay(status, dashboardKey).isEmpty() && !overlay(status, hudKey).isEmpty())
-            return program;
-        QTest::qWait(50);
-    }
-    qWarning().noquote() << program->output();
-    return nullptr;
-}
-
-QImage tst_OverlayRecovery::snapshot(const VrsimServer &server, const QString &key)
-{
-    const QString file = server.root() + QStringLiteral("/") + key + QStringLiteral(".png");
-    const auto result = server.cli({QStringLiteral("snapshot"), key, file, QStringLiteral("--timeout"), "10"});
-    if (result.exitCode != 0)
-        qWarning().noquote() << result.output;
-    return QImage(file).convertToFormat(QImage::Format_RGBA8888);
-}
-
-void tst_OverlayRecovery::input(const VrsimServer &server, const QStringList &arguments)
-{
-    const auto result = server.cli(QStringList {QStringLiteral("input"), dashboardKey} + arguments);
-    QVERIFY2(result.exitCode == 0, qPrintable(result.output));
-}
-
-void tst_OverlayRecovery::callRefusedOnce_data()
+void TestOverlayRecovery::callRefusedOnce_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<bool>("atStart");
@@ -212,66 +141,61 @@ void tst_OverlayRecovery::callRefusedOnce_data()
     QTest::newRow("HideOverlay mid-run") << "HideOverlay" << false << false;
 }
 
-void tst_OverlayRecovery::callRefusedOnce()
+void TestOverlayRecovery::callRefusedOnce()
 {
     QFETCH(QString, method);
     QFETCH(bool, atStart);
     QFETCH(bool, hudShown);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    auto refuse = [&] {
-        const auto result = server.cli({QStringLiteral("fail"), method, QStringLiteral("23")});
-        QVERIFY2(result.exitCode == 0, qPrintable(result.output));
-    };
-
     // Hiding is a change only after a showing: start critical, then recover.
     const bool hideCase = method == QLatin1String("HideOverlay");
-    Machine machine(80, hideCase && !atStart ? 15 : (atStart && hudShown ? 15 : 70), 90);
+    ProgramSession session(80, hideCase && !atStart ? 15 : (atStart && hudShown ? 15 : 70), 90);
+    QVERIFY(session.runtime.start());
+    auto refuse = [&] {
+        const auto result = session.runtime.run({QStringLiteral("fail"), method, QStringLiteral("23")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.output()));
+    };
+
     if (atStart)
         refuse();
-    auto program = start(server, machine);
-    QVERIFY(program);
+    QVERIFY(session.startProgram());
 
     if (hideCase && !atStart) {
-        QTRY_VERIFY_WITH_TIMEOUT(overlay(server.status(), hudKey).value(QStringLiteral("visible")).toBool(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(session.hud().value(QStringLiteral("visible")).toBool(), 10000);
         refuse();
-        machine.setLeft(70);
+        session.machine.setLeft(70);
     } else if (!atStart) {
-        QCOMPARE(waitForMatch(server, false), QString());
+        QCOMPARE(waitForMatch(session.runtime, false), QString());
         refuse();
-        machine.setLeft(15);
+        session.machine.setLeft(15);
     }
 
-    const QString wrong = waitForMatch(server, hudShown);
-    QVERIFY2(wrong.isEmpty(), qPrintable(wrong + QLatin1Char('\n') + program->output()));
+    const QString wrong = waitForMatch(session.runtime, hudShown);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong + QLatin1Char('\n') + session.program->output()));
 
     // The refusal was put right, and the log says so once.
     const QString settled = QStringLiteral("%1 failed 1 times in a row, now settled").arg(method);
-    QTRY_VERIFY_WITH_TIMEOUT(program->output().contains(settled), 10000);
-    QCOMPARE(program->output().count(settled), 1);
-    QVERIFY(program->isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(session.program->output().contains(settled), 10000);
+    QCOMPARE(session.program->output().count(settled), 1);
+    QVERIFY(session.program->isRunning());
 }
 
-void tst_OverlayRecovery::lowBatteryShowsTheHudWithItsBar()
+void TestOverlayRecovery::lowBatteryShowsTheHudWithItsBar()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    Machine machine(80, 70, 90);
-    auto program = start(server, machine);
-    QVERIFY(program);
+    ProgramSession session(80, 70, 90);
+    QVERIFY(session.start());
     QTest::qWait(500); // at rest for a moment
 
     // Reading, poll, render, submit: the bar the wearer sees is the new level.
     QElapsedTimer timer;
     timer.start();
-    machine.setLeft(35);
-    QTRY_VERIFY_WITH_TIMEOUT(overlay(server.status(), hudKey).value(QStringLiteral("visible")).toBool(), 10000);
+    session.machine.setLeft(35);
+    QTRY_VERIFY_WITH_TIMEOUT(session.hud().value(QStringLiteral("visible")).toBool(), 10000);
     const qint64 shownMs = timer.elapsed();
-    QTRY_VERIFY_WITH_TIMEOUT(submits(overlay(server.status(), hudKey)) > 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(submits(session.hud()) > 0, 10000);
     qDebug() << "HUD shown" << shownMs << "ms after the battery file changed, texture in" << timer.elapsed() << "ms";
 
-    const QImage alert = snapshot(server, hudKey);
+    const QImage alert = session.snapshot(hudKey);
     QCOMPARE(alert.size(), QSize(1043, 537));
     const int barEnd = 150 + 643 * 35 / 100;
     const QColor inside = alert.pixelColor(barEnd - 20, 268);
@@ -280,83 +204,75 @@ void tst_OverlayRecovery::lowBatteryShowsTheHudWithItsBar()
     QVERIFY2(beyond.red() < 100, qPrintable(beyond.name(QColor::HexArgb)));
 }
 
-void tst_OverlayRecovery::stillPanelsAreSubmittedOnce()
+void TestOverlayRecovery::stillPanelsAreSubmittedOnce()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    Machine machine(80, 15, 90);
-    auto program = start(server, machine);
-    QVERIFY(program);
-    QTRY_VERIFY_WITH_TIMEOUT(submits(overlay(server.status(), hudKey)) > 0, 10000);
-    QCOMPARE(server.cli({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(submits(overlay(server.status(), dashboardKey)) > 0, 10000);
+    ProgramSession session(80, 15, 90);
+    QVERIFY(session.start());
+    QTRY_VERIFY_WITH_TIMEOUT(submits(session.hud()) > 0, 10000);
+    QCOMPARE(session.runtime.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(submits(session.dashboard()) > 0, 10000);
 
     // Both panels in view, nothing changing: a hundred ticks and no submit.
     QTest::qWait(500);
-    const QJsonObject before = server.status();
+    const QJsonObject before = session.runtime.status();
     QTest::qWait(2000);
-    const QJsonObject after = server.status();
-    QCOMPARE(submits(overlay(after, hudKey)), submits(overlay(before, hudKey)));
-    QCOMPARE(submits(overlay(after, dashboardKey)), submits(overlay(before, dashboardKey)));
+    const QJsonObject after = session.runtime.status();
+    QCOMPARE(submits(VrsimRuntime::overlayIn(after, hudKey)), submits(VrsimRuntime::overlayIn(before, hudKey)));
+    QCOMPARE(
+        submits(VrsimRuntime::overlayIn(after, dashboardKey)), submits(VrsimRuntime::overlayIn(before, dashboardKey)));
 
     // A still panel still answers a snapshot, from the texture it last submitted.
-    const QImage panel = snapshot(server, dashboardKey);
+    const QImage panel = session.snapshot(dashboardKey);
     QCOMPARE(panel.size(), QSize(1920, 945));
     const QColor left = panel.pixelColor(155, 555);
     QVERIFY2(left.red() > 200 && left.green() < 40, qPrintable(left.name()));
-    QCOMPARE(snapshot(server, hudKey).size(), QSize(1043, 537));
+    QCOMPARE(session.snapshot(hudKey).size(), QSize(1043, 537));
 
     // A change is one new picture: submitted again.
-    machine.setLeft(12);
+    session.machine.setLeft(12);
     QTRY_VERIFY_WITH_TIMEOUT(
-        submits(overlay(server.status(), dashboardKey)) > submits(overlay(after, dashboardKey)), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(submits(overlay(server.status(), hudKey)) > submits(overlay(after, hudKey)), 10000);
+        submits(session.dashboard()) > submits(VrsimRuntime::overlayIn(after, dashboardKey)), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(submits(session.hud()) > submits(VrsimRuntime::overlayIn(after, hudKey)), 10000);
 }
 
-void tst_OverlayRecovery::sliderOnTheDashboardReachesTheAlert()
+void TestOverlayRecovery::sliderOnTheDashboardReachesTheAlert()
 {
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    Machine machine(80, 45, 90);
-    auto program = start(server, machine);
-    QVERIFY(program);
-    QCOMPARE(server.cli({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    ProgramSession session(80, 45, 90);
+    QVERIFY(session.start());
+    QCOMPARE(session.runtime.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
     QTest::qWait(500);
-    QVERIFY(!overlay(server.status(), hudKey).value(QStringLiteral("visible")).toBool());
+    QVERIFY(!session.hud().value(QStringLiteral("visible")).toBool());
 
     // The critical handle dragged from 20 to 50 pulls the warning up with it:
     // 45 % is then critical, and the HUD shows for good.
-    input(server, {QStringLiteral("move"), QString::number(criticalHandleX(20)), QString::number(criticalY)});
-    input(server, {QStringLiteral("down"), QStringLiteral("left")});
+    session.input({QStringLiteral("move"), QString::number(criticalHandleX(20)), QString::number(criticalY)});
+    session.input({QStringLiteral("down"), QStringLiteral("left")});
     for (int value = 25; value <= 50; value += 5)
-        input(server, {QStringLiteral("move"), QString::number(criticalHandleX(value)), QString::number(criticalY)});
+        session.input({QStringLiteral("move"), QString::number(criticalHandleX(value)), QString::number(criticalY)});
     QElapsedTimer timer;
     timer.start();
-    input(server, {QStringLiteral("up"), QStringLiteral("left")});
-    QTRY_VERIFY_WITH_TIMEOUT(overlay(server.status(), hudKey).value(QStringLiteral("visible")).toBool(), 10000);
+    session.input({QStringLiteral("up"), QStringLiteral("left")});
+    QTRY_VERIFY_WITH_TIMEOUT(session.hud().value(QStringLiteral("visible")).toBool(), 10000);
     qDebug() << "HUD shown" << timer.elapsed() << "ms after the slider was let go";
 }
 
-void tst_OverlayRecovery::settingsFileEditedByHand_data()
+void TestOverlayRecovery::settingsFileEditedByHand_data()
 {
     QTest::addColumn<bool>("replaced");
     QTest::newRow("edited in place") << false;
     QTest::newRow("replaced, as editors save") << true;
 }
 
-void tst_OverlayRecovery::settingsFileEditedByHand()
+void TestOverlayRecovery::settingsFileEditedByHand()
 {
     QFETCH(bool, replaced);
 
-    VrsimServer server;
-    QVERIFY(server.isReady());
-    Machine machine(80, 45, 90);
-    auto program = start(server, machine);
-    QVERIFY(program);
+    ProgramSession session(80, 45, 90);
+    QVERIFY(session.start());
     QTest::qWait(500);
-    QVERIFY(!overlay(server.status(), hudKey).value(QStringLiteral("visible")).toBool());
+    QVERIFY(!session.hud().value(QStringLiteral("visible")).toBool());
 
-    QFile current(server.settingsFile());
+    QFile current(session.runtime.settingsFile());
     QVERIFY(current.open(QIODevice::ReadOnly));
     QByteArray text = current.readAll();
     current.close();
@@ -366,18 +282,18 @@ void tst_OverlayRecovery::settingsFileEditedByHand()
     QElapsedTimer timer;
     timer.start();
     if (replaced) {
-        QSaveFile file(server.settingsFile());
+        QSaveFile file(session.runtime.settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(text);
         QVERIFY(file.commit());
     } else {
-        QFile file(server.settingsFile());
+        QFile file(session.runtime.settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(overlay(server.status(), hudKey).value(QStringLiteral("visible")).toBool(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(session.hud().value(QStringLiteral("visible")).toBool(), 10000);
     qDebug() << "HUD shown" << timer.elapsed() << "ms after the settings file was written";
 }
 
-QTEST_GUILESS_MAIN(tst_OverlayRecovery)
+QTEST_GUILESS_MAIN(TestOverlayRecovery)
 #include "tst_overlayrecovery.moc"

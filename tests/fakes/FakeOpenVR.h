@@ -1,7 +1,7 @@
 #pragma once
 
 // An in-process stand-in for the VR runtime, for unit tests of the program's
-// OpenVR code. A test executable that compiles FakeOpenVR.cpp defines the
+// OpenVR code. A test executable that links it (NEEDS fake_openvr) defines the
 // VR_ entry points itself, so the program's calls land here instead of in the
 // runtime client library.
 

@@ -7,7 +7,7 @@
 
 // The alert model runs on every 20 ms controller tick; with its settings
 // unchanged it only takes the battery levels. This keeps an eye on what that costs.
-class bench_OverlayModel : public QObject
+class TestOverlayModelBench : public QObject
 {
     Q_OBJECT
 
@@ -35,5 +35,5 @@ private:
     std::unique_ptr<TestEnvironment> m_env;
 };
 
-QTEST_GUILESS_MAIN(bench_OverlayModel)
+QTEST_GUILESS_MAIN(TestOverlayModelBench)
 #include "bench_overlaymodel.moc"

@@ -12,7 +12,7 @@
 
 // The whole feature, with real panels rendering off screen and the in-process
 // fake runtime in place of a VR runtime.
-class tst_BatteryMonitorFeature : public QObject
+class TestBatteryMonitorFeature : public QObject
 {
     Q_OBJECT
 
@@ -32,14 +32,14 @@ private:
     std::unique_ptr<IsolatedSettings> m_settings;
 };
 
-void tst_BatteryMonitorFeature::initTestCase()
+void TestBatteryMonitorFeature::initTestCase()
 {
     m_settings = std::make_unique<IsolatedSettings>();
     QVERIFY(m_settings->isValid());
     QQuickStyle::setStyle(QStringLiteral("Material"));
 }
 
-void tst_BatteryMonitorFeature::init()
+void TestBatteryMonitorFeature::init()
 {
     IsolatedSettings::restoreDefaults();
     // The process keeps its one connection from the first feature on; the
@@ -47,14 +47,14 @@ void tst_BatteryMonitorFeature::init()
     FakeOpenVR::instance().reset();
 }
 
-std::unique_ptr<BatteryMonitorFeature> tst_BatteryMonitorFeature::makeFeature(BatteryLevels levels)
+std::unique_ptr<BatteryMonitorFeature> TestBatteryMonitorFeature::makeFeature(BatteryLevels levels)
 {
     auto battery = std::make_shared<FakeBatteryModel>(levels);
     return std::make_unique<BatteryMonitorFeature>(
         battery, std::make_shared<BatteryOverlayModel>(battery), std::make_shared<BatteryDashboardModel>());
 }
 
-void tst_BatteryMonitorFeature::constructionConnectsAsOverlayApplication()
+void TestBatteryMonitorFeature::constructionConnectsAsOverlayApplication()
 {
     auto feature = makeFeature(FakeBatteryModel::levels(80, 80, 80, 80));
     QVERIFY(OpenVR_System::instance().isInitialized());
@@ -63,7 +63,7 @@ void tst_BatteryMonitorFeature::constructionConnectsAsOverlayApplication()
     QVERIFY(!feature->dashboardController());
 }
 
-void tst_BatteryMonitorFeature::startBuildsBothPanelsAtOnce()
+void TestBatteryMonitorFeature::startBuildsBothPanelsAtOnce()
 {
     auto feature = makeFeature(FakeBatteryModel::levels(80, 80, 80, 80));
     feature->start();
@@ -91,7 +91,7 @@ void tst_BatteryMonitorFeature::startBuildsBothPanelsAtOnce()
     QCOMPARE(alert->widthInMeters, 0.05f);
 }
 
-void tst_BatteryMonitorFeature::lowBatteryShowsTheHudAtStart()
+void TestBatteryMonitorFeature::lowBatteryShowsTheHudAtStart()
 {
     auto feature = makeFeature(FakeBatteryModel::levels(80, 15, 80, 80));
     feature->start();
@@ -106,7 +106,7 @@ void tst_BatteryMonitorFeature::lowBatteryShowsTheHudAtStart()
     QVERIFY(FakeOpenVR::instance().overlay(QStringLiteral("oxaDashboard"))->lastTexture != nullptr);
 }
 
-void tst_BatteryMonitorFeature::stopReleasesThePanels()
+void TestBatteryMonitorFeature::stopReleasesThePanels()
 {
     auto neverStarted = makeFeature(FakeBatteryModel::levels(80, 80, 80, 80));
     neverStarted->stop();
@@ -125,7 +125,7 @@ void tst_BatteryMonitorFeature::stopReleasesThePanels()
     QVERIFY(!FakeOpenVR::instance().calls.contains(QStringLiteral("IsDashboardVisible")));
 }
 
-void tst_BatteryMonitorFeature::titleComesFromTheSettings()
+void TestBatteryMonitorFeature::titleComesFromTheSettings()
 {
     openSettings()->setValue(QStringLiteral("Dashboard/Title"), QStringLiteral("Power"));
     auto feature = makeFeature(FakeBatteryModel::levels(80, 80, 80, 80));
@@ -133,5 +133,5 @@ void tst_BatteryMonitorFeature::titleComesFromTheSettings()
     QCOMPARE(FakeOpenVR::instance().overlay(QStringLiteral("oxaDashboard"))->name, QStringLiteral("Power"));
 }
 
-QTEST_MAIN(tst_BatteryMonitorFeature)
+QTEST_MAIN(TestBatteryMonitorFeature)
 #include "tst_batterymonitorfeature.moc"

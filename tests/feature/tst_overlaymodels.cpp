@@ -11,7 +11,7 @@
 
 Q_DECLARE_METATYPE(BatteryLevels)
 
-class tst_OverlayModels : public QObject
+class TestOverlayModels : public QObject
 {
     Q_OBJECT
 
@@ -35,25 +35,25 @@ private:
     std::unique_ptr<TestEnvironment> m_env;
 };
 
-void tst_OverlayModels::initTestCase()
+void TestOverlayModels::initTestCase()
 {
     m_env = std::make_unique<TestEnvironment>();
     TestEnvironment::setProgramIdentity();
     createSettingsFactory();
 }
 
-void tst_OverlayModels::init()
+void TestOverlayModels::init()
 {
     QFile::remove(TestEnvironment::settingsFile());
     openSettings().reset(); // a fresh file with every default
 }
 
-void tst_OverlayModels::setValue(const QString &key, const QVariant &value)
+void TestOverlayModels::setValue(const QString &key, const QVariant &value)
 {
     openSettings()->setValue(key, value);
 }
 
-void tst_OverlayModels::alertFlags_data()
+void TestOverlayModels::alertFlags_data()
 {
     QTest::addColumn<BatteryLevels>("levels");
     QTest::addColumn<QString>("warning");
@@ -85,7 +85,7 @@ void tst_OverlayModels::alertFlags_data()
                                       << "-1" << false << false;
 }
 
-void tst_OverlayModels::alertFlags()
+void TestOverlayModels::alertFlags()
 {
     QFETCH(BatteryLevels, levels);
     QFETCH(QString, warning);
@@ -104,7 +104,7 @@ void tst_OverlayModels::alertFlags()
     QCOMPARE(battery->readCount(), 2); // one snapshot per threshold
 }
 
-void tst_OverlayModels::hudOffDoesNotAskTheBattery()
+void TestOverlayModels::hudOffDoesNotAskTheBattery()
 {
     setValue(QStringLiteral("Alerts/Battery/EnableHUD"), false);
     auto battery = std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(5, 5, 5, 5));
@@ -116,7 +116,7 @@ void tst_OverlayModels::hudOffDoesNotAskTheBattery()
     QCOMPARE(battery->readCount(), 0);
 }
 
-void tst_OverlayModels::alertRecordFromDefaults()
+void TestOverlayModels::alertRecordFromDefaults()
 {
     BatteryOverlayModel model(std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(90, 90, 90, 90)));
     const OverlaySettings settings = model.getSettings();
@@ -137,7 +137,7 @@ void tst_OverlayModels::alertRecordFromDefaults()
     QVERIFY(model.getSettings() == settings);
 }
 
-void tst_OverlayModels::alertRecordFromEmptyFile()
+void TestOverlayModels::alertRecordFromEmptyFile()
 {
     // A file without any keys: flags false and numbers 0, but the fixed
     // size and tick stay what the panel needs.
@@ -154,7 +154,7 @@ void tst_OverlayModels::alertRecordFromEmptyFile()
     QCOMPARE(settings.updateIntervalMs, 20.0f);
 }
 
-void tst_OverlayModels::alertReadsItsStoreOnlyAfterAChange()
+void TestOverlayModels::alertReadsItsStoreOnlyAfterAChange()
 {
     auto battery = std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(30, 90, 90, 90));
     BatteryOverlayModel model(battery);
@@ -173,7 +173,7 @@ void tst_OverlayModels::alertReadsItsStoreOnlyAfterAChange()
     QCOMPARE(model.settingsReads(), 1u);
 }
 
-void tst_OverlayModels::alertSeesAWriteOfThisProcessAtOnce()
+void TestOverlayModels::alertSeesAWriteOfThisProcessAtOnce()
 {
     auto battery = std::make_shared<FakeBatteryModel>(FakeBatteryModel::levels(45, 90, 90, 90));
     BatteryOverlayModel model(battery);
@@ -192,7 +192,7 @@ void tst_OverlayModels::alertSeesAWriteOfThisProcessAtOnce()
     QCOMPARE(model.settingsReads(), 3u);
 }
 
-void tst_OverlayModels::alertSeesTheFileChangedOnDisk_data()
+void TestOverlayModels::alertSeesTheFileChangedOnDisk_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("edited in place") << "in place";
@@ -200,7 +200,7 @@ void tst_OverlayModels::alertSeesTheFileChangedOnDisk_data()
     QTest::newRow("removed, then written anew") << "remove";
 }
 
-void tst_OverlayModels::alertSeesTheFileChangedOnDisk()
+void TestOverlayModels::alertSeesTheFileChangedOnDisk()
 {
     QFETCH(QString, how);
 
@@ -247,7 +247,7 @@ void tst_OverlayModels::alertSeesTheFileChangedOnDisk()
     QTRY_COMPARE_WITH_TIMEOUT(model.getSettings().distance, 0.5f, 5000);
 }
 
-void tst_OverlayModels::dashboardRecordIsFixed()
+void TestOverlayModels::dashboardRecordIsFixed()
 {
     setValue(QStringLiteral("Alerts/Battery/EnableHUD"), false);
     BatteryDashboardModel model;
@@ -264,5 +264,5 @@ void tst_OverlayModels::dashboardRecordIsFixed()
     QVERIFY(model.getSettings() == settings);
 }
 
-QTEST_GUILESS_MAIN(tst_OverlayModels)
+QTEST_GUILESS_MAIN(TestOverlayModels)
 #include "tst_overlaymodels.moc"

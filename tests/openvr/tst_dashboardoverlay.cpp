@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class tst_DashboardOverlay : public QObject
+class TestDashboardOverlay : public QObject
 {
     Q_OBJECT
 
@@ -25,12 +25,12 @@ private:
     static FakeOverlayState *state() { return FakeOpenVR::instance().overlay(QStringLiteral("oxaDashboard")); }
 };
 
-void tst_DashboardOverlay::init()
+void TestDashboardOverlay::init()
 {
     FakeOpenVR::instance().reset();
 }
 
-void tst_DashboardOverlay::createdWithMouseInput()
+void TestDashboardOverlay::createdWithMouseInput()
 {
     OpenVR_Dashboard dashboard("Battery", "oxaDashboard", "Resources\\LightningBolt.png");
     QVERIFY(state());
@@ -39,7 +39,7 @@ void tst_DashboardOverlay::createdWithMouseInput()
     QCOMPARE(state()->inputMethod, int(vr::VROverlayInputMethod_Mouse));
 }
 
-void tst_DashboardOverlay::thumbnailPath_data()
+void TestDashboardOverlay::thumbnailPath_data()
 {
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QString>("expected");
@@ -56,7 +56,7 @@ void tst_DashboardOverlay::thumbnailPath_data()
     QTest::newRow("empty") << "" << programDir;
 }
 
-void tst_DashboardOverlay::thumbnailPath()
+void TestDashboardOverlay::thumbnailPath()
 {
     QFETCH(QString, setting);
     QFETCH(QString, expected);
@@ -67,7 +67,7 @@ void tst_DashboardOverlay::thumbnailPath()
     QVERIFY(!expected.contains(QLatin1Char('\\')));
 }
 
-void tst_DashboardOverlay::failedCreationIsRetried()
+void TestDashboardOverlay::failedCreationIsRetried()
 {
     FakeOpenVR &fake = FakeOpenVR::instance();
     fake.failNext.insert(QStringLiteral("CreateDashboardOverlay"), vr::VROverlayError_KeyInUse);
@@ -102,7 +102,7 @@ void tst_DashboardOverlay::failedCreationIsRetried()
         QStringList {QStringLiteral("CreateDashboardOverlay failed 1 times in a row, now settled, name: Battery")});
 }
 
-void tst_DashboardOverlay::laterStepsRetriedOnTheirOwn_data()
+void TestDashboardOverlay::laterStepsRetriedOnTheirOwn_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<int>("error");
@@ -119,7 +119,7 @@ void tst_DashboardOverlay::laterStepsRetriedOnTheirOwn_data()
         << "Error ( 25 ) setting dashboard overlay thumbnail, name: Battery";
 }
 
-void tst_DashboardOverlay::laterStepsRetriedOnTheirOwn()
+void TestDashboardOverlay::laterStepsRetriedOnTheirOwn()
 {
     QFETCH(QString, method);
     QFETCH(int, error);
@@ -149,7 +149,7 @@ void tst_DashboardOverlay::laterStepsRetriedOnTheirOwn()
     QCOMPARE(log.messages(QtCriticalMsg).size(), 1);
 }
 
-void tst_DashboardOverlay::visibilityAndPlacementAreTheRuntimes()
+void TestDashboardOverlay::visibilityAndPlacementAreTheRuntimes()
 {
     OpenVR_Dashboard dashboard("Battery", "oxaDashboard", "Resources/LightningBolt.png");
     FakeOpenVR::instance().calls.clear();
@@ -159,5 +159,5 @@ void tst_DashboardOverlay::visibilityAndPlacementAreTheRuntimes()
     QVERIFY(FakeOpenVR::instance().calls.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_DashboardOverlay)
+QTEST_GUILESS_MAIN(TestDashboardOverlay)
 #include "tst_dashboardoverlay.moc"

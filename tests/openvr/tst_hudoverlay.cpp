@@ -4,7 +4,7 @@
 
 #include <QtTest>
 
-class tst_HudOverlay : public QObject
+class TestHudOverlay : public QObject
 {
     Q_OBJECT
 
@@ -32,12 +32,12 @@ private:
     static FakeOverlayState *state() { return FakeOpenVR::instance().overlay(QStringLiteral("oxaAlertOverlay")); }
 };
 
-void tst_HudOverlay::init()
+void TestHudOverlay::init()
 {
     FakeOpenVR::instance().reset();
 }
 
-void tst_HudOverlay::placement_data()
+void TestHudOverlay::placement_data()
 {
     QTest::addColumn<float>("x");
     QTest::addColumn<float>("y");
@@ -54,7 +54,7 @@ void tst_HudOverlay::placement_data()
     QTest::newRow("left edge, 1 m") << 0.0f << 0.5f << 1.0f << -0.4226f << 0.0f << -0.9063f << 0.4226f << 0.9063f;
 }
 
-void tst_HudOverlay::placement()
+void TestHudOverlay::placement()
 {
     QFETCH(float, x);
     QFETCH(float, y);
@@ -89,7 +89,7 @@ void tst_HudOverlay::placement()
     }
 }
 
-void tst_HudOverlay::zeroDistanceGivesZeroFacing()
+void TestHudOverlay::zeroDistanceGivesZeroFacing()
 {
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
     overlay.setPlacement(0.85f, 0.25f, 0.0f, 128.0f);
@@ -100,7 +100,7 @@ void tst_HudOverlay::zeroDistanceGivesZeroFacing()
     }
 }
 
-void tst_HudOverlay::frameTimerInterval_data()
+void TestHudOverlay::frameTimerInterval_data()
 {
     QTest::addColumn<float>("frequency");
     QTest::addColumn<int>("intervalMs");
@@ -112,7 +112,7 @@ void tst_HudOverlay::frameTimerInterval_data()
     QTest::newRow("none reported") << 0.0f << 5;
 }
 
-void tst_HudOverlay::frameTimerInterval()
+void TestHudOverlay::frameTimerInterval()
 {
     QFETCH(float, frequency);
     QFETCH(int, intervalMs);
@@ -123,7 +123,7 @@ void tst_HudOverlay::frameTimerInterval()
     QCOMPARE(overlay.frameTimerIntervalMs(), intervalMs);
 }
 
-void tst_HudOverlay::visibilityDrivesTheFrameTimer()
+void TestHudOverlay::visibilityDrivesTheFrameTimer()
 {
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
     overlay.setVisible(false);
@@ -134,7 +134,7 @@ void tst_HudOverlay::visibilityDrivesTheFrameTimer()
     QVERIFY(overlay.isFrameTimerActive());
 }
 
-void tst_HudOverlay::oneTransformPerDisplayFrame()
+void TestHudOverlay::oneTransformPerDisplayFrame()
 {
     FakeOpenVR &fake = FakeOpenVR::instance();
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
@@ -165,7 +165,7 @@ void tst_HudOverlay::oneTransformPerDisplayFrame()
     QCOMPARE(log.messages(QtDebugMsg), QStringList {QStringLiteral("Skipped 2 Frames")});
 }
 
-void tst_HudOverlay::skippedFrames_data()
+void TestHudOverlay::skippedFrames_data()
 {
     QTest::addColumn<quint64>("last");
     QTest::addColumn<quint64>("frame");
@@ -183,7 +183,7 @@ void tst_HudOverlay::skippedFrames_data()
     QTest::newRow("from the top back to a few") << quint64(UINT64_MAX) << quint64(5) << false;
 }
 
-void tst_HudOverlay::skippedFrames()
+void TestHudOverlay::skippedFrames()
 {
     QFETCH(quint64, last);
     QFETCH(quint64, frame);
@@ -191,7 +191,7 @@ void tst_HudOverlay::skippedFrames()
     QCOMPARE(OpenVR_Overlay::isSkip(last, frame, 90.0f), skip);
 }
 
-void tst_HudOverlay::counterGoingBackIsAFrame()
+void TestHudOverlay::counterGoingBackIsAFrame()
 {
     FakeOpenVR &fake = FakeOpenVR::instance();
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
@@ -212,7 +212,7 @@ void tst_HudOverlay::counterGoingBackIsAFrame()
     QVERIFY(log.lines().isEmpty());
 }
 
-void tst_HudOverlay::refusedTransformIsRetried()
+void TestHudOverlay::refusedTransformIsRetried()
 {
     FakeOpenVR &fake = FakeOpenVR::instance();
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
@@ -234,7 +234,7 @@ void tst_HudOverlay::refusedTransformIsRetried()
                            "oxaAlertOverlay")}));
 }
 
-void tst_HudOverlay::vsyncAskedWithACounter()
+void TestHudOverlay::vsyncAskedWithACounter()
 {
     // The runtime's interface does not promise that a null counter is allowed.
     FakeOpenVR &fake = FakeOpenVR::instance();
@@ -248,7 +248,7 @@ void tst_HudOverlay::vsyncAskedWithACounter()
     QCOMPARE(fake.nullFrameCounterCalls, 0);
 }
 
-void tst_HudOverlay::failedCreationIsRetried()
+void TestHudOverlay::failedCreationIsRetried()
 {
     FakeOpenVR &fake = FakeOpenVR::instance();
     fake.failNext.insert(QStringLiteral("CreateOverlay"), vr::VROverlayError_KeyInUse);
@@ -282,7 +282,7 @@ void tst_HudOverlay::failedCreationIsRetried()
         QStringList {QStringLiteral("CreateOverlay failed 2 times in a row, now settled, name: oxaAlertOverlay")});
 }
 
-void tst_HudOverlay::refusedVisibilityIsRetried_data()
+void TestHudOverlay::refusedVisibilityIsRetried_data()
 {
     QTest::addColumn<bool>("visible");
     QTest::addColumn<QString>("method");
@@ -294,7 +294,7 @@ void tst_HudOverlay::refusedVisibilityIsRetried_data()
                           << "Error ( 23 ) hiding overlay, name: oxaAlertOverlay";
 }
 
-void tst_HudOverlay::refusedVisibilityIsRetried()
+void TestHudOverlay::refusedVisibilityIsRetried()
 {
     QFETCH(bool, visible);
     QFETCH(QString, method);
@@ -324,7 +324,7 @@ void tst_HudOverlay::refusedVisibilityIsRetried()
     QVERIFY(!fake.calls.contains(method));
 }
 
-void tst_HudOverlay::shownOverlayGetsTheTextureAgain()
+void TestHudOverlay::shownOverlayGetsTheTextureAgain()
 {
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
     overlay.setVisible(true);
@@ -344,5 +344,5 @@ void tst_HudOverlay::shownOverlayGetsTheTextureAgain()
     QCOMPARE(state()->texturesSet, 2);
 }
 
-QTEST_GUILESS_MAIN(tst_HudOverlay)
+QTEST_GUILESS_MAIN(TestHudOverlay)
 #include "tst_hudoverlay.moc"

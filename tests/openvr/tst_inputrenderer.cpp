@@ -8,7 +8,7 @@ Q_DECLARE_METATYPE(vr::VREvent_t)
 
 // The shared overlay half, seen through the dashboard overlay (the base class
 // cannot be built alone).
-class tst_InputRenderer : public QObject
+class TestInputRenderer : public QObject
 {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ private:
     FakeOverlayState *state() { return FakeOpenVR::instance().overlay(QStringLiteral("oxaDashboard")); }
 };
 
-void tst_InputRenderer::init()
+void TestInputRenderer::init()
 {
     FakeOpenVR::instance().reset();
     m_overlay = std::make_unique<OpenVR_Dashboard>("Battery", "oxaDashboard", "Resources/LightningBolt.png");
@@ -43,7 +43,7 @@ void tst_InputRenderer::init()
     QVERIFY(state());
 }
 
-void tst_InputRenderer::mapping_data()
+void TestInputRenderer::mapping_data()
 {
     QTest::addColumn<vr::VREvent_t>("vrEvent");
     QTest::addColumn<uint32_t>("kind");
@@ -63,7 +63,7 @@ void tst_InputRenderer::mapping_data()
     QTest::newRow("unknown button") << FakeOpenVR::mouseEvent(vr::VREvent_MouseButtonUp, 10.5f, 20.25f, 8) << 1u << 9u;
 }
 
-void tst_InputRenderer::mapping()
+void TestInputRenderer::mapping()
 {
     QFETCH(vr::VREvent_t, vrEvent);
     QFETCH(uint32_t, kind);
@@ -80,7 +80,7 @@ void tst_InputRenderer::mapping()
     QVERIFY(!m_overlay->pollEvent(event));
 }
 
-void tst_InputRenderer::mouseY_data()
+void TestInputRenderer::mouseY_data()
 {
     QTest::addColumn<bool>("fromBottom");
     QTest::addColumn<float>("runtimeY");
@@ -92,7 +92,7 @@ void tst_InputRenderer::mouseY_data()
     QTest::newRow("bottom-up, bottom edge") << true << 0.0f << 537.0f;
 }
 
-void tst_InputRenderer::mouseY()
+void TestInputRenderer::mouseY()
 {
     QFETCH(bool, fromBottom);
     QFETCH(float, runtimeY);
@@ -115,7 +115,7 @@ void tst_InputRenderer::mouseY()
     QCOMPARE(event.y, panelY);
 }
 
-void tst_InputRenderer::onlyNonMouseEventsDrainTheQueue()
+void TestInputRenderer::onlyNonMouseEventsDrainTheQueue()
 {
     state()->events.push_back(FakeOpenVR::event(vr::VREvent_FocusEnter));
     state()->events.push_back(FakeOpenVR::event(vr::VREvent_OverlayShown));
@@ -133,7 +133,7 @@ void tst_InputRenderer::onlyNonMouseEventsDrainTheQueue()
     QCOMPARE(event.x, 3.0f);
 }
 
-void tst_InputRenderer::textureSubmittedOnlyWhenSeen_data()
+void TestInputRenderer::textureSubmittedOnlyWhenSeen_data()
 {
     QTest::addColumn<bool>("dashboardOpen");
     QTest::addColumn<bool>("overlayVisible");
@@ -144,7 +144,7 @@ void tst_InputRenderer::textureSubmittedOnlyWhenSeen_data()
     QTest::newRow("overlay visible") << false << true << true;
 }
 
-void tst_InputRenderer::textureSubmittedOnlyWhenSeen()
+void TestInputRenderer::textureSubmittedOnlyWhenSeen()
 {
     QFETCH(bool, dashboardOpen);
     QFETCH(bool, overlayVisible);
@@ -156,7 +156,7 @@ void tst_InputRenderer::textureSubmittedOnlyWhenSeen()
     QCOMPARE(state()->texturesSet, submitted ? 1 : 0);
 }
 
-void tst_InputRenderer::textureErrorIsLogged()
+void TestInputRenderer::textureErrorIsLogged()
 {
     FakeOpenVR::instance().dashboardVisible = true;
     FakeOpenVR::instance().failNext.insert(QStringLiteral("SetOverlayTexture"), vr::VROverlayError_InvalidTexture);
@@ -169,7 +169,7 @@ void tst_InputRenderer::textureErrorIsLogged()
     QCOMPARE(state()->texturesSet, 1);
 }
 
-void tst_InputRenderer::textureWaitsUntilSeen()
+void TestInputRenderer::textureWaitsUntilSeen()
 {
     FakeOpenVR &fake = FakeOpenVR::instance();
     m_overlay->setTexture(5);
@@ -190,7 +190,7 @@ void tst_InputRenderer::textureWaitsUntilSeen()
     QVERIFY(fake.calls.isEmpty());
 }
 
-void tst_InputRenderer::mouseScaleWidthAndAlpha()
+void TestInputRenderer::mouseScaleWidthAndAlpha()
 {
     m_overlay->setMouseScale(1920, 945);
     m_overlay->setWidthInMeters(3.0f);
@@ -207,7 +207,7 @@ void tst_InputRenderer::mouseScaleWidthAndAlpha()
         QStringList {QStringLiteral("Error in SetOverlayMouseScale(), m_handle= %1").arg(m_overlay->handle())});
 }
 
-void tst_InputRenderer::refusedCallIsRetriedOnTick_data()
+void TestInputRenderer::refusedCallIsRetriedOnTick_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<QString>("firstMessage");
@@ -222,7 +222,7 @@ void tst_InputRenderer::refusedCallIsRetriedOnTick_data()
                            << "Error ( 23 ) setting overlay alpha, name: Battery";
 }
 
-void tst_InputRenderer::refusedCallIsRetriedOnTick()
+void TestInputRenderer::refusedCallIsRetriedOnTick()
 {
     QFETCH(QString, method);
     QFETCH(QString, firstMessage);
@@ -272,7 +272,7 @@ void tst_InputRenderer::refusedCallIsRetriedOnTick()
     QVERIFY(!fake.calls.contains(method));
 }
 
-void tst_InputRenderer::quietAfterRuntimeShutdown()
+void TestInputRenderer::quietAfterRuntimeShutdown()
 {
     state()->events.push_back(FakeOpenVR::mouseEvent(vr::VREvent_MouseMove, 1.0f, 1.0f, 0));
     vr::VR_ShutdownInternal();
@@ -288,5 +288,5 @@ void tst_InputRenderer::quietAfterRuntimeShutdown()
     QVERIFY(FakeOpenVR::instance().calls.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_InputRenderer)
+QTEST_GUILESS_MAIN(TestInputRenderer)
 #include "tst_inputrenderer.moc"

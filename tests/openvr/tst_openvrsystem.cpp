@@ -8,7 +8,7 @@
 
 // The connection's own logic against the in-process fake runtime. The same
 // paths run against the simulated runtime in the end-to-end tests.
-class tst_OpenVRSystem : public QObject
+class TestOpenVRSystem : public QObject
 {
     Q_OBJECT
 
@@ -39,14 +39,14 @@ private:
 };
 
 // Every case connects with force, so each starts from a fresh connection.
-void tst_OpenVRSystem::init()
+void TestOpenVRSystem::init()
 {
     FakeOpenVR::instance().reset();
     FakeOpenVR::instance().initialized = false;
     QVERIFY(QFile::exists(manifestFile()));
 }
 
-void tst_OpenVRSystem::secondInitKeepsTheFirstIdentity()
+void TestOpenVRSystem::secondInitKeepsTheFirstIdentity()
 {
     QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
     const uint32_t token = FakeOpenVR::instance().token;
@@ -56,7 +56,7 @@ void tst_OpenVRSystem::secondInitKeepsTheFirstIdentity()
     QCOMPARE(system().manifestPath(), manifestFile());
 }
 
-void tst_OpenVRSystem::forcedInitReconnects()
+void TestOpenVRSystem::forcedInitReconnects()
 {
     QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
     const uint32_t token = FakeOpenVR::instance().token;
@@ -65,7 +65,7 @@ void tst_OpenVRSystem::forcedInitReconnects()
     QVERIFY(system().manifestPath().endsWith(QStringLiteral("/Other.vrmanifest")));
 }
 
-void tst_OpenVRSystem::knownApplicationIsNotRegisteredAgain()
+void TestOpenVRSystem::knownApplicationIsNotRegisteredAgain()
 {
     FakeOpenVR::instance().installedApps.insert(QStringLiteral("Tarvix.BatteryMonitor"), QStringLiteral("/x"));
     MessageCatcher log;
@@ -74,7 +74,7 @@ void tst_OpenVRSystem::knownApplicationIsNotRegisteredAgain()
     QVERIFY(!FakeOpenVR::instance().calls.contains(QStringLiteral("AddApplicationManifest")));
 }
 
-void tst_OpenVRSystem::installRegistersAndAutoLaunches()
+void TestOpenVRSystem::installRegistersAndAutoLaunches()
 {
     MessageCatcher log;
     QVERIFY(system().init(vr::VRApplication_Utility, manifestName(), "Tarvix.BatteryMonitor", true));
@@ -94,7 +94,7 @@ void tst_OpenVRSystem::installRegistersAndAutoLaunches()
         log.lines(), (QStringList {QStringLiteral("Installing..."), QStringLiteral("Manifest already installed")}));
 }
 
-void tst_OpenVRSystem::installErrors_data()
+void TestOpenVRSystem::installErrors_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<int>("error");
@@ -108,7 +108,7 @@ void tst_OpenVRSystem::installErrors_data()
                                          << "Failed to set application auto launch: 104" << true;
 }
 
-void tst_OpenVRSystem::installErrors()
+void TestOpenVRSystem::installErrors()
 {
     QFETCH(QString, method);
     QFETCH(int, error);
@@ -123,7 +123,7 @@ void tst_OpenVRSystem::installErrors()
     QVERIFY(system().isInitialized());
 }
 
-void tst_OpenVRSystem::missingManifestNeverReachesTheRuntime()
+void TestOpenVRSystem::missingManifestNeverReachesTheRuntime()
 {
     MessageCatcher log;
     QVERIFY(system().init(vr::VRApplication_Utility, "Missing.vrmanifest", "Tarvix.BatteryMonitor", true));
@@ -138,7 +138,7 @@ void tst_OpenVRSystem::missingManifestNeverReachesTheRuntime()
         (QStringList {QStringLiteral("Uninstalling..."), QStringLiteral("Failed to find manifest.vrmanifest file")}));
 }
 
-void tst_OpenVRSystem::uninstallPaths()
+void TestOpenVRSystem::uninstallPaths()
 {
     QVERIFY(system().init(vr::VRApplication_Utility, manifestName(), "Tarvix.BatteryMonitor", true));
     const QString native = QDir::toNativeSeparators(manifestFile());
@@ -159,7 +159,7 @@ void tst_OpenVRSystem::uninstallPaths()
     QCOMPARE(log.lines(), (QStringList {QStringLiteral("Uninstalling..."), QStringLiteral("Manifest not installed")}));
 }
 
-void tst_OpenVRSystem::quitShutsDownAndLeavesTheEventLoop()
+void TestOpenVRSystem::quitShutsDownAndLeavesTheEventLoop()
 {
     QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
     FakeOpenVR &fake = FakeOpenVR::instance();
@@ -179,7 +179,7 @@ void tst_OpenVRSystem::quitShutsDownAndLeavesTheEventLoop()
     QCOMPARE(fake.quitAcknowledgements, std::vector<bool> {true});
 }
 
-void tst_OpenVRSystem::utilityConnectionDoesNotPoll()
+void TestOpenVRSystem::utilityConnectionDoesNotPoll()
 {
     QVERIFY(system().init(vr::VRApplication_Utility, manifestName(), "Tarvix.BatteryMonitor", true));
     FakeOpenVR::instance().systemEvents.push_back(FakeOpenVR::event(vr::VREvent_Quit));
@@ -189,7 +189,7 @@ void tst_OpenVRSystem::utilityConnectionDoesNotPoll()
     QVERIFY(system().isInitialized());
 }
 
-void tst_OpenVRSystem::lostRuntimeLeavesTheEventLoop()
+void TestOpenVRSystem::lostRuntimeLeavesTheEventLoop()
 {
     QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
     FakeOpenVR &fake = FakeOpenVR::instance();
@@ -204,7 +204,7 @@ void tst_OpenVRSystem::lostRuntimeLeavesTheEventLoop()
         qPrintable(log.warnings().join('\n')));
 }
 
-void tst_OpenVRSystem::presentRuntimeIsAskedAndKept()
+void TestOpenVRSystem::presentRuntimeIsAskedAndKept()
 {
     QVERIFY(system().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
     FakeOpenVR &fake = FakeOpenVR::instance();
@@ -217,5 +217,5 @@ void tst_OpenVRSystem::presentRuntimeIsAskedAndKept()
     QVERIFY(fake.initialized);
 }
 
-QTEST_GUILESS_MAIN(tst_OpenVRSystem)
+QTEST_GUILESS_MAIN(TestOpenVRSystem)
 #include "tst_openvrsystem.moc"

@@ -1,7 +1,7 @@
 #include "fakes/EventLoop.h"
 #include "fakes/MessageCatcher.h"
-#include "fakes/VrsimServer.h"
 #include "openvr/OpenVR_System.h"
+#include "support/VrsimRuntime.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -9,7 +9,7 @@
 // The runtime connection in this process, against a simulated runtime of the
 // test's own (the failure paths that end the process run as child processes
 // in the command-line tests).
-class tst_OpenVRSystemVrsim : public QObject
+class TestOpenVRSystemVrsim : public QObject
 {
     Q_OBJECT
 
@@ -21,25 +21,21 @@ private slots:
 
 private:
     static std::string manifestName() { return "../../bin/Ampora.vrmanifest"; }
-    static bool registered(const VrsimServer &server)
+    static bool registered(const VrsimRuntime &server)
     {
-        for (const QJsonValue &app : server.status().value(QStringLiteral("apps")).toArray()) {
-            if (app.toObject().value(QStringLiteral("key")).toString() == QLatin1String("Tarvix.BatteryMonitor"))
-                return true;
-        }
-        return false;
+        return !server.application(QStringLiteral("Tarvix.BatteryMonitor")).isEmpty();
     }
-    std::unique_ptr<VrsimServer> m_server;
+    std::unique_ptr<VrsimRuntime> m_server;
 };
 
-void tst_OpenVRSystemVrsim::initTestCase()
+void TestOpenVRSystemVrsim::initTestCase()
 {
-    m_server = std::make_unique<VrsimServer>();
-    QVERIFY(m_server->isReady());
-    qputenv("VRSIM_SOCKET", m_server->socketPath().toLocal8Bit());
+    m_server = std::make_unique<VrsimRuntime>();
+    QVERIFY(m_server->start());
+    m_server->useInThisProcess();
 }
 
-void tst_OpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
+void TestOpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
 {
     OpenVR_System &system = OpenVR_System::instance();
     QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", false));
@@ -53,7 +49,7 @@ void tst_OpenVRSystemVrsim::connectsRegistersAndKeepsItsIdentity()
     QCOMPARE(m_server->status().value(QStringLiteral("clients")).toArray().size(), 1);
 }
 
-void tst_OpenVRSystemVrsim::knownApplicationIsNotRegisteredAgain()
+void TestOpenVRSystemVrsim::knownApplicationIsNotRegisteredAgain()
 {
     MessageCatcher log;
     QVERIFY(OpenVR_System::instance().init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
@@ -61,12 +57,12 @@ void tst_OpenVRSystemVrsim::knownApplicationIsNotRegisteredAgain()
     QVERIFY(registered(*m_server));
 }
 
-void tst_OpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
+void TestOpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
 {
     OpenVR_System &system = OpenVR_System::instance();
     QVERIFY(system.init(vr::VRApplication_Overlay, manifestName(), "Tarvix.BatteryMonitor", true));
 
-    QTimer::singleShot(0, [this] { QCOMPARE(m_server->cli({QStringLiteral("quit")}).exitCode, 0); });
+    QTimer::singleShot(0, [this] { QCOMPARE(m_server->run({QStringLiteral("quit")}).exitCode, 0); });
     QVERIFY(runEventLoopUntilQuit(5000));
     QVERIFY(!system.isInitialized());
     QVERIFY(vr::VROverlay() == nullptr);
@@ -78,5 +74,5 @@ void tst_OpenVRSystemVrsim::runtimeQuitDisconnectsAndEndsTheEventLoop()
     QCOMPARE(log.lines(), QStringList {QStringLiteral("Must initialize system before uninstalling")});
 }
 
-QTEST_GUILESS_MAIN(tst_OpenVRSystemVrsim)
+QTEST_GUILESS_MAIN(TestOpenVRSystemVrsim)
 #include "tst_openvrsystem_vrsim.moc"

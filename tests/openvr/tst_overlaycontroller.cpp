@@ -9,7 +9,7 @@
 #include <cmath>
 #include <limits>
 
-class tst_OverlayController : public QObject
+class TestOverlayController : public QObject
 {
     Q_OBJECT
 
@@ -43,7 +43,7 @@ private:
 };
 
 // What showing the default alert record asks of the overlay, in order.
-const QStringList tst_OverlayController::shownCalls = {
+const QStringList TestOverlayController::shownCalls = {
     QStringLiteral("setVisible(true)"),
     QStringLiteral("setAlpha(1)"),
     QStringLiteral("setMouseScale(1043,537)"),
@@ -52,19 +52,19 @@ const QStringList tst_OverlayController::shownCalls = {
     QStringLiteral("setAlpha(1)"),
 };
 
-void tst_OverlayController::init()
+void TestOverlayController::init()
 {
     m_overlay = std::make_shared<FakeOverlay>();
     m_view = std::make_shared<FakeTextureView>();
     m_model = std::make_shared<FakeOverlayModel>();
 }
 
-std::unique_ptr<VROverlayController> tst_OverlayController::makeController()
+std::unique_ptr<VROverlayController> TestOverlayController::makeController()
 {
     return std::make_unique<VROverlayController>(m_overlay, m_overlay, m_view, m_model);
 }
 
-void tst_OverlayController::firstRecordIsAlwaysApplied()
+void TestOverlayController::firstRecordIsAlwaysApplied()
 {
     m_model->settings = FakeOverlayModel::alertRecord(true, false);
     MessageCatcher log;
@@ -85,7 +85,7 @@ void tst_OverlayController::firstRecordIsAlwaysApplied()
     QCOMPARE(controller->hideTimerIntervalMs(), 5000);
 }
 
-void tst_OverlayController::hiddenFirstRecordHidesAtOnce()
+void TestOverlayController::hiddenFirstRecordHidesAtOnce()
 {
     auto controller = makeController();
     QCOMPARE(
@@ -93,7 +93,7 @@ void tst_OverlayController::hiddenFirstRecordHidesAtOnce()
     QVERIFY(!controller->isHideTimerActive());
 }
 
-void tst_OverlayController::identicalRecordChangesNothing()
+void TestOverlayController::identicalRecordChangesNothing()
 {
     auto controller = makeController();
     m_overlay->calls.clear();
@@ -106,7 +106,7 @@ void tst_OverlayController::identicalRecordChangesNothing()
     QVERIFY(log.lines().isEmpty());
 }
 
-void tst_OverlayController::fadeOutDurationAloneReappliesWithoutVisibility()
+void TestOverlayController::fadeOutDurationAloneReappliesWithoutVisibility()
 {
     m_model->settings = FakeOverlayModel::alertRecord(true, false);
     auto controller = makeController();
@@ -120,7 +120,7 @@ void tst_OverlayController::fadeOutDurationAloneReappliesWithoutVisibility()
     QCOMPARE(log.lines().value(0), QStringLiteral("Got new settings:"));
 }
 
-void tst_OverlayController::notANumberIsAppliedOnce_data()
+void TestOverlayController::notANumberIsAppliedOnce_data()
 {
     QTest::addColumn<QString>("field");
     for (const char *field : {"duration", "fadeOutDuration", "maxAlpha", "interpolationSpeed", "xPos", "yPos",
@@ -128,7 +128,7 @@ void tst_OverlayController::notANumberIsAppliedOnce_data()
         QTest::newRow(field) << QString::fromLatin1(field);
 }
 
-void tst_OverlayController::notANumberIsAppliedOnce()
+void TestOverlayController::notANumberIsAppliedOnce()
 {
     QFETCH(QString, field);
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -163,7 +163,7 @@ void tst_OverlayController::notANumberIsAppliedOnce()
     QCOMPARE(log.lines().value(0), QStringLiteral("Got new settings:"));
 }
 
-void tst_OverlayController::criticalWhileVisibleStopsHideTimer()
+void TestOverlayController::criticalWhileVisibleStopsHideTimer()
 {
     m_model->settings = FakeOverlayModel::alertRecord(true, false);
     auto controller = makeController();
@@ -177,7 +177,7 @@ void tst_OverlayController::criticalWhileVisibleStopsHideTimer()
     QCOMPARE(m_overlay->calls, shownCalls);
 }
 
-void tst_OverlayController::hideTimerInterval_data()
+void TestOverlayController::hideTimerInterval_data()
 {
     QTest::addColumn<float>("duration");
     QTest::addColumn<int>("intervalMs");
@@ -196,7 +196,7 @@ void tst_OverlayController::hideTimerInterval_data()
     QTest::newRow("just beyond the range is clamped") << 2147484.0f << std::numeric_limits<int>::max();
 }
 
-void tst_OverlayController::hideTimerInterval()
+void TestOverlayController::hideTimerInterval()
 {
     QFETCH(float, duration);
     QFETCH(int, intervalMs);
@@ -207,7 +207,7 @@ void tst_OverlayController::hideTimerInterval()
     QCOMPARE(controller->hideTimerIntervalMs(), intervalMs);
 }
 
-void tst_OverlayController::hideTimerHidesUntilAFlagChanges()
+void TestOverlayController::hideTimerHidesUntilAFlagChanges()
 {
     m_model->settings = FakeOverlayModel::alertRecord(true, false);
     m_model->settings.duration = 0.05f;
@@ -232,7 +232,7 @@ void tst_OverlayController::hideTimerHidesUntilAFlagChanges()
     QVERIFY(controller->isHideTimerActive());
 }
 
-void tst_OverlayController::updateInterval_data()
+void TestOverlayController::updateInterval_data()
 {
     QTest::addColumn<float>("requested");
     QTest::addColumn<int>("intervalMs");
@@ -246,7 +246,7 @@ void tst_OverlayController::updateInterval_data()
     QTest::newRow("beyond a timer's range falls back") << 1e30f << 20;
 }
 
-void tst_OverlayController::updateInterval()
+void TestOverlayController::updateInterval()
 {
     QFETCH(float, requested);
     QFETCH(int, intervalMs);
@@ -261,7 +261,7 @@ void tst_OverlayController::updateInterval()
     QCOMPARE(controller->updateIntervalMs(), intervalMs);
 }
 
-void tst_OverlayController::eventsForwardedOnlyWhileVisible()
+void TestOverlayController::eventsForwardedOnlyWhileVisible()
 {
     auto controller = makeController();
     m_overlay->events = {{0, 10.0f, 20.0f, 0}, {2, 10.0f, 20.0f, 1}};
@@ -278,7 +278,7 @@ void tst_OverlayController::eventsForwardedOnlyWhileVisible()
     QVERIFY(m_overlay->events.isEmpty());
 }
 
-void tst_OverlayController::eachNewFrameHandedOverOnce()
+void TestOverlayController::eachNewFrameHandedOverOnce()
 {
     m_model->settings = FakeOverlayModel::alertRecord(true, true);
     m_view->texture = 42;
@@ -304,7 +304,7 @@ void tst_OverlayController::eachNewFrameHandedOverOnce()
     QCOMPARE(m_overlay->textureCalls, 3);
 }
 
-void tst_OverlayController::nothingHandedOverBeforeTheFirstFrame()
+void TestOverlayController::nothingHandedOverBeforeTheFirstFrame()
 {
     m_view->frames = 0;
     m_view->texture = 0;
@@ -320,7 +320,7 @@ void tst_OverlayController::nothingHandedOverBeforeTheFirstFrame()
     QCOMPARE(m_overlay->lastTexture, 9u);
 }
 
-void tst_OverlayController::overlayTickedEveryTick()
+void TestOverlayController::overlayTickedEveryTick()
 {
     // The overlay retries what the runtime refused from its tick, hidden or
     // shown, with or without a model.
@@ -333,5 +333,5 @@ void tst_OverlayController::overlayTickedEveryTick()
     QTRY_VERIFY(m_overlay->ticks >= ticks + 6);
 }
 
-QTEST_GUILESS_MAIN(tst_OverlayController)
+QTEST_GUILESS_MAIN(TestOverlayController)
 #include "tst_overlaycontroller.moc"

@@ -6,7 +6,7 @@
 
 Q_DECLARE_METATYPE(std::optional<int>)
 
-class tst_PanelPixel : public QObject
+class TestPanelPixel : public QObject
 {
     Q_OBJECT
 
@@ -15,7 +15,7 @@ private slots:
     void pixel();
 };
 
-void tst_PanelPixel::pixel_data()
+void TestPanelPixel::pixel_data()
 {
     QTest::addColumn<float>("coordinate");
     QTest::addColumn<std::optional<int>>("expected");
@@ -43,12 +43,12 @@ void tst_PanelPixel::pixel_data()
     QTest::newRow("denormal") << std::numeric_limits<float>::denorm_min() << std::optional<int>(0);
 }
 
-void tst_PanelPixel::pixel()
+void TestPanelPixel::pixel()
 {
     QFETCH(float, coordinate);
     QFETCH(std::optional<int>, expected);
     QCOMPARE(panelPixel(coordinate), expected);
 }
 
-QTEST_GUILESS_MAIN(tst_PanelPixel)
+QTEST_GUILESS_MAIN(TestPanelPixel)
 #include "tst_panelpixel.moc"

@@ -9,7 +9,7 @@
 
 #include <stdexcept>
 
-class tst_Settings : public QObject
+class TestSettings : public QObject
 {
     Q_OBJECT
 
@@ -37,7 +37,7 @@ private:
     std::unique_ptr<TestEnvironment> m_env;
 };
 
-void tst_Settings::initTestCase()
+void TestSettings::initTestCase()
 {
     m_env = std::make_unique<TestEnvironment>();
     TestEnvironment::setProgramIdentity();
@@ -48,7 +48,7 @@ void tst_Settings::initTestCase()
     QVERIFY(TestEnvironment::settingsFile().startsWith(m_env->home()));
 }
 
-void tst_Settings::init()
+void TestSettings::init()
 {
     const QString path = TestEnvironment::settingsFile();
     QFileInfo info(path);
@@ -58,7 +58,7 @@ void tst_Settings::init()
         QFile::remove(path);
 }
 
-QByteArray tst_Settings::readFile(const QString &path)
+QByteArray TestSettings::readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -66,7 +66,7 @@ QByteArray tst_Settings::readFile(const QString &path)
     return file.readAll();
 }
 
-void tst_Settings::writeFile(const QString &path, const QByteArray &content)
+void TestSettings::writeFile(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
@@ -74,7 +74,7 @@ void tst_Settings::writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-void tst_Settings::defaultsFileAsWritten()
+void TestSettings::defaultsFileAsWritten()
 {
     openSettings().reset();
 
@@ -92,7 +92,7 @@ void tst_Settings::defaultsFileAsWritten()
     QCOMPARE(settings->value(QStringLiteral("Alerts/Battery/Scale")).toFloat(), 0.05f);
 }
 
-void tst_Settings::existingFileIsLeftAlone()
+void TestSettings::existingFileIsLeftAlone()
 {
     const QByteArray content = "[Alerts]\nBattery\\WarningThreshold=55\n";
     writeFile(TestEnvironment::settingsFile(), content);
@@ -102,7 +102,7 @@ void tst_Settings::existingFileIsLeftAlone()
     QCOMPARE(readFile(TestEnvironment::settingsFile()), content);
 }
 
-void tst_Settings::missingKeysReadEmpty_data()
+void TestSettings::missingKeysReadEmpty_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QVariant>("expected");
@@ -114,7 +114,7 @@ void tst_Settings::missingKeysReadEmpty_data()
     QTest::newRow("Title as text") << "Dashboard/Title" << QVariant(QString()) << "string";
 }
 
-void tst_Settings::missingKeysReadEmpty()
+void TestSettings::missingKeysReadEmpty()
 {
     QFETCH(QString, key);
     QFETCH(QVariant, expected);
@@ -136,7 +136,7 @@ void tst_Settings::missingKeysReadEmpty()
         QCOMPARE(value.toString(), expected.toString());
 }
 
-void tst_Settings::fractionReadsAsFloatButNotAsInt()
+void TestSettings::fractionReadsAsFloatButNotAsInt()
 {
     writeFile(TestEnvironment::settingsFile(), "[Alerts]\nBattery\\WarningThreshold=37.5\n");
     auto settings = openSettings();
@@ -145,7 +145,7 @@ void tst_Settings::fractionReadsAsFloatButNotAsInt()
     QCOMPARE(value.toInt(), 0);
 }
 
-void tst_Settings::folderInPlaceOfFile()
+void TestSettings::folderInPlaceOfFile()
 {
     QVERIFY(QDir().mkpath(TestEnvironment::settingsFile()));
 
@@ -162,7 +162,7 @@ void tst_Settings::folderInPlaceOfFile()
     QVERIFY(QDir(TestEnvironment::settingsFile()).isEmpty());
 }
 
-void tst_Settings::fileDeletedWhileRunning()
+void TestSettings::fileDeletedWhileRunning()
 {
     {
         auto settings = openSettings();
@@ -179,7 +179,7 @@ void tst_Settings::fileDeletedWhileRunning()
     QCOMPARE(readFile(TestEnvironment::settingsFile()), expected);
 }
 
-void tst_Settings::storesShareOneCopyOfTheFile()
+void TestSettings::storesShareOneCopyOfTheFile()
 {
     auto writer = openSettings();
     writer->setValue(QStringLiteral("Alerts/Battery/CriticalThreshold"), 15.0);
@@ -189,7 +189,7 @@ void tst_Settings::storesShareOneCopyOfTheFile()
     QCOMPARE(reader->value(QStringLiteral("Alerts/Battery/CriticalThreshold"), QVariant()).toInt(), 15);
 }
 
-void tst_Settings::secondFactoryThrows()
+void TestSettings::secondFactoryThrows()
 {
     try {
         createSettingsFactory();
@@ -200,7 +200,7 @@ void tst_Settings::secondFactoryThrows()
     QVERIFY(openSettings());
 }
 
-void tst_Settings::damagedFileIsRepaired_data()
+void TestSettings::damagedFileIsRepaired_data()
 {
     QTest::addColumn<QByteArray>("content");
     // The keys whose value in the file must survive, with that value.
@@ -236,7 +236,7 @@ void tst_Settings::damagedFileIsRepaired_data()
         << QByteArray("[Dashboard]\nTitle=\n") << QVariantMap {{SettingsKeys::dashboardTitle, ""}};
 }
 
-void tst_Settings::damagedFileIsRepaired()
+void TestSettings::damagedFileIsRepaired()
 {
     QFETCH(QByteArray, content);
     QFETCH(QVariantMap, kept);
@@ -272,7 +272,7 @@ void tst_Settings::damagedFileIsRepaired()
     QFile::remove(backup);
 }
 
-void tst_Settings::completeFileIsNotRewritten()
+void TestSettings::completeFileIsNotRewritten()
 {
     QByteArray content = readFile(QStringLiteral(VOLTARO_TEST_DATA_DIR "/settings/OxaSettings.defaults.ini"));
     content.replace("Title=Battery", "Title=Mine");
@@ -286,5 +286,5 @@ void tst_Settings::completeFileIsNotRewritten()
     QVERIFY(!QFile::exists(TestEnvironment::settingsFile() + QStringLiteral(".bak")));
 }
 
-QTEST_GUILESS_MAIN(tst_Settings)
+QTEST_GUILESS_MAIN(TestSettings)
 #include "tst_settings.moc"

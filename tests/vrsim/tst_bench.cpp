@@ -1,5 +1,5 @@
 #include "GlTestContext.h"
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -15,7 +15,7 @@
 // What the program calls on every 20 ms tick and for the HUD's frame timer, against a live
 // runtime with nothing changing. These must stay in the process: well under a microsecond each
 // and not one message on the socket.
-class BenchClientCalls : public QObject
+class TestClientCallsBench : public QObject
 {
     Q_OBJECT
 
@@ -31,7 +31,7 @@ private:
     using Call = std::function<void()>;
     QVector<QPair<QString, Call>> calls() const;
 
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
     GlTestContext m_gl;
     bool m_haveGl = false;
     GLuint m_texture = 0;
@@ -41,16 +41,16 @@ private:
 
 Q_DECLARE_METATYPE(std::function<void()>)
 
-void BenchClientCalls::initTestCase()
+void TestClientCallsBench::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_harness.start());
-    m_harness.useInThisProcess();
+    QVERIFY(m_runtime.start());
+    m_runtime.useInThisProcess();
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Overlay));
     QCOMPARE(vr::VROverlay()->CreateOverlay("bench", "bench", &m_overlay), vr::VROverlayError_None);
     QCOMPARE(vr::VROverlay()->ShowOverlay(m_overlay), vr::VROverlayError_None);
-    QCOMPARE(m_harness.status().value(QStringLiteral("clients")).toArray().size(), 1);
+    QCOMPARE(m_runtime.status().value(QStringLiteral("clients")).toArray().size(), 1);
     vr::VREvent_t event;
     while (vr::VROverlay()->PollNextOverlayEvent(m_overlay, &event, sizeof event)) { }
 
@@ -63,14 +63,14 @@ void BenchClientCalls::initTestCase()
     QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM, 0, m_idleSocket), 0);
 }
 
-void BenchClientCalls::cleanupTestCase()
+void TestClientCallsBench::cleanupTestCase()
 {
     vr::VR_Shutdown();
     for (int fd : m_idleSocket)
         ::close(fd);
 }
 
-QVector<QPair<QString, BenchClientCalls::Call>> BenchClientCalls::calls() const
+QVector<QPair<QString, TestClientCallsBench::Call>> TestClientCallsBench::calls() const
 {
     const vr::VROverlayHandle_t overlay = m_overlay;
     QVector<QPair<QString, Call>> list {
@@ -106,7 +106,7 @@ QVector<QPair<QString, BenchClientCalls::Call>> BenchClientCalls::calls() const
     return list;
 }
 
-void BenchClientCalls::perCall_data()
+void TestClientCallsBench::perCall_data()
 {
     QTest::addColumn<Call>("call");
     for (const auto &[name, call] : calls())
@@ -120,7 +120,7 @@ void BenchClientCalls::perCall_data()
     });
 }
 
-void BenchClientCalls::perCall()
+void TestClientCallsBench::perCall()
 {
     QFETCH(Call, call);
     QBENCHMARK
@@ -129,9 +129,9 @@ void BenchClientCalls::perCall()
     }
 }
 
-void BenchClientCalls::idleCallsStayOffTheSocket()
+void TestClientCallsBench::idleCallsStayOffTheSocket()
 {
-    auto applicationMessages = [this] { return m_harness.counter(QStringLiteral("applicationMessages")); };
+    auto applicationMessages = [this] { return m_runtime.counter(QStringLiteral("applicationMessages")); };
     const qint64 before = applicationMessages();
     QVERIFY(before >= 0);
     constexpr int kBatches = 31;
@@ -157,5 +157,5 @@ void BenchClientCalls::idleCallsStayOffTheSocket()
     QCOMPARE(applicationMessages(), before);
 }
 
-VRSIM_GL_TEST_MAIN(BenchClientCalls)
+VRSIM_GL_TEST_MAIN(TestClientCallsBench)
 #include "tst_bench.moc"

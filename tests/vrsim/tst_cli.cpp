@@ -1,4 +1,4 @@
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -25,13 +25,13 @@ private slots:
     void signalsEndTheRuntimeCleanly();
 
 private:
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
 };
 
 namespace {
 
 // A failed command says why in one line on stderr and prints nothing else.
-void verifyFailure(const VrsimHarness::Result &result, int exitCode)
+void verifyFailure(const VrsimRuntime::Result &result, int exitCode)
 {
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.out.isEmpty(), result.out.constData());
@@ -44,7 +44,7 @@ void verifyFailure(const VrsimHarness::Result &result, int exitCode)
 void TestCli::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_harness.start());
+    QVERIFY(m_runtime.start());
 }
 
 void TestCli::refusedCommands_data()
@@ -74,14 +74,14 @@ void TestCli::refusedCommands()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
 
-    verifyFailure(m_harness.run(arguments), exitCode);
+    verifyFailure(m_runtime.run(arguments), exitCode);
     // A refused command leaves the runtime running.
-    QVERIFY(m_harness.server()->state() == QProcess::Running);
+    QVERIFY(m_runtime.server()->state() == QProcess::Running);
 }
 
 void TestCli::noRuntimeRunning()
 {
-    VrsimHarness nobody;
+    VrsimRuntime nobody;
     for (const QStringList &arguments : {QStringList {"status"}, QStringList {"stop"}, QStringList {"quit"}})
         verifyFailure(nobody.run(arguments), 1);
 }
@@ -89,14 +89,14 @@ void TestCli::noRuntimeRunning()
 void TestCli::secondRuntimeIsRefused()
 {
     QProcess second;
-    second.setProcessEnvironment(m_harness.environment());
+    second.setProcessEnvironment(m_runtime.environment());
     second.start(QStringLiteral(VOLTARO_BIN_DIR "/vrsim"),
-        {QStringLiteral("serve"), QStringLiteral("--headless"), QStringLiteral("--state"), m_harness.stateDir()});
+        {QStringLiteral("serve"), QStringLiteral("--headless"), QStringLiteral("--state"), m_runtime.stateDir()});
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitCode(), 1);
     QVERIFY(second.readAllStandardError().contains("already"));
     // The first runtime still answers at its socket.
-    QCOMPARE(m_harness.run({QStringLiteral("status")}).exitCode, 0);
+    QCOMPARE(m_runtime.run({QStringLiteral("status")}).exitCode, 0);
 }
 
 void TestCli::otherUsersAreTurnedAway()
@@ -107,7 +107,7 @@ void TestCli::otherUsersAreTurnedAway()
     if (setpriv.isEmpty())
         QSKIP("setpriv (util-linux) is missing");
     // Open the folders and the socket to everyone, so that only the runtime's own check stands.
-    const QFileInfo socket(m_harness.socketPath());
+    const QFileInfo socket(m_runtime.socketPath());
     const QFileDevice::Permissions open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
         | QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup;
     QVERIFY(QFile::setPermissions(socket.dir().absolutePath() + QStringLiteral("/.."), open));
@@ -115,7 +115,7 @@ void TestCli::otherUsersAreTurnedAway()
     QVERIFY(QFile::setPermissions(socket.filePath(), open | QFileDevice::WriteOther | QFileDevice::WriteGroup));
 
     QProcess other;
-    other.setProcessEnvironment(m_harness.environment());
+    other.setProcessEnvironment(m_runtime.environment());
     other.start(setpriv,
         {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
             QStringLiteral(VOLTARO_BIN_DIR "/vrsim"), QStringLiteral("status")});
@@ -124,20 +124,20 @@ void TestCli::otherUsersAreTurnedAway()
     QVERIFY(other.readAllStandardOutput().isEmpty());
     const QByteArray error = other.readAllStandardError();
     QVERIFY2(error.contains("closed the connection"), error.constData());
-    QCOMPARE(m_harness.run({QStringLiteral("status")}).exitCode, 0);
+    QCOMPARE(m_runtime.run({QStringLiteral("status")}).exitCode, 0);
 }
 
 void TestCli::snapshotTimesOutWithoutSubmits()
 {
-    m_harness.useInThisProcess();
+    m_runtime.useInThisProcess();
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Overlay));
     vr::VROverlayHandle_t handle;
     QCOMPARE(vr::VROverlay()->CreateOverlay("idle", "idle", &handle), vr::VROverlayError_None);
-    const QString file = m_harness.filePath(QStringLiteral("idle.png"));
+    const QString file = m_runtime.filePath(QStringLiteral("idle.png"));
     QElapsedTimer timer;
     timer.start();
-    verifyFailure(m_harness.run({"snapshot", "idle", file, "--timeout", "0.3"}), 1);
+    verifyFailure(m_runtime.run({"snapshot", "idle", file, "--timeout", "0.3"}), 1);
     QVERIFY(timer.elapsed() >= 300);
     QVERIFY(!QFile::exists(file));
     vr::VR_Shutdown();
@@ -154,7 +154,7 @@ void TestCli::signalsEndTheRuntimeCleanly()
 {
     QFETCH(int, signal);
 
-    VrsimHarness ending;
+    VrsimRuntime ending;
     QVERIFY(ending.start());
     QVERIFY(QFile::exists(ending.socketPath()));
     QCOMPARE(::kill(static_cast<pid_t>(ending.server()->processId()), signal), 0);

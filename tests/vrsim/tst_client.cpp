@@ -1,5 +1,5 @@
 #include "ClientHelpers.h"
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -95,20 +95,20 @@ private slots:
     void defaultSocketFolderIsPrivate();
 
 private:
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
 };
 
 void TestClient::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_harness.isValid());
-    QVERIFY(m_harness.start(
+    QVERIFY(m_runtime.isValid());
+    QVERIFY(m_runtime.start(
         {QStringLiteral("--hz"), QStringLiteral("120"), QStringLiteral("--photons"), QStringLiteral("0.02")}));
 }
 
 void TestClient::init()
 {
-    m_harness.useInThisProcess();
+    m_runtime.useInThisProcess();
 }
 
 void TestClient::cleanup()
@@ -118,7 +118,7 @@ void TestClient::cleanup()
 
 void TestClient::noRuntimeGivesConnectFailed()
 {
-    VrsimHarness nobody;
+    VrsimRuntime nobody;
     nobody.useInThisProcess();
     vr::EVRInitError error = vr::VRInitError_None;
     QCOMPARE(vr::VR_Init(&error, vr::VRApplication_Overlay), nullptr);
@@ -132,7 +132,7 @@ void TestClient::noRuntimeGivesConnectFailed()
 
 void TestClient::noHmdGivesHmdNotFound()
 {
-    VrsimHarness headsetless;
+    VrsimRuntime headsetless;
     QVERIFY(headsetless.start({QStringLiteral("--no-hmd")}));
     headsetless.useInThisProcess();
     vr::EVRInitError error = vr::VRInitError_None;
@@ -191,11 +191,11 @@ void TestClient::displayTiming()
     QCOMPARE(propertyError, vr::TrackedProp_UnknownProperty);
 
     // The application's frame counter runs in step with the runtime's.
-    const qint64 before = m_harness.status().value(QStringLiteral("frame")).toVariant().toLongLong();
+    const qint64 before = m_runtime.status().value(QStringLiteral("frame")).toVariant().toLongLong();
     float sinceVsync = -1;
     uint64_t frame = 0;
     QVERIFY(system->GetTimeSinceLastVsync(&sinceVsync, &frame));
-    const qint64 after = m_harness.status().value(QStringLiteral("frame")).toVariant().toLongLong();
+    const qint64 after = m_runtime.status().value(QStringLiteral("frame")).toVariant().toLongLong();
     QVERIFY2(before <= qint64(frame) && qint64(frame) <= after,
         qPrintable(QStringLiteral("%1 <= %2 <= %3").arg(before).arg(frame).arg(after)));
     QVERIFY(sinceVsync >= 0.0f && sinceVsync < 1.0f / 120.0f);
@@ -205,17 +205,17 @@ void TestClient::quitReachesTheApplication()
 {
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Overlay));
-    QCOMPARE(m_harness.run({QStringLiteral("quit")}).exitCode, 0);
+    QCOMPARE(m_runtime.run({QStringLiteral("quit")}).exitCode, 0);
     // `vrsim quit` returns once the application has the event.
     QCOMPARE(systemEvents(), QVector<EventRecord>({EventRecord {vr::VREvent_Quit}}));
-    QVERIFY(m_harness.status().value(QStringLiteral("clients")).toArray().size() == 1);
-    QVERIFY(m_harness.status().value(QStringLiteral("quitAcknowledgedBy")).toArray().isEmpty());
+    QVERIFY(m_runtime.status().value(QStringLiteral("clients")).toArray().size() == 1);
+    QVERIFY(m_runtime.status().value(QStringLiteral("quitAcknowledgedBy")).toArray().isEmpty());
 
     // The runtime keeps the acknowledgement past the disconnect that follows it.
     vr::VRSystem()->AcknowledgeQuit_Exiting();
     vr::VR_Shutdown();
     const QJsonArray self {QCoreApplication::applicationPid()};
-    QTRY_COMPARE(m_harness.status().value(QStringLiteral("quitAcknowledgedBy")).toArray(), self);
+    QTRY_COMPARE(m_runtime.status().value(QStringLiteral("quitAcknowledgedBy")).toArray(), self);
 }
 
 void TestClient::deadRuntimeAnswersAtOnce_data()
@@ -254,7 +254,7 @@ void TestClient::deadRuntimeAnswersAtOnce()
     QFETCH(QString, call);
     QFETCH(QString, expected);
 
-    VrsimHarness doomed;
+    VrsimRuntime doomed;
     QVERIFY(doomed.start());
     doomed.useInThisProcess();
     vr::EVRInitError error;
@@ -286,7 +286,7 @@ void TestClient::deadRuntimeAnswersAtOnce()
 
 void TestClient::reconnectsToARestartedRuntime()
 {
-    VrsimHarness restarted;
+    VrsimRuntime restarted;
     QVERIFY(restarted.start());
     restarted.useInThisProcess();
     vr::EVRInitError error;
@@ -307,7 +307,7 @@ void TestClient::reconnectsToARestartedRuntime()
 
 void TestClient::hungRuntimeTimesOut()
 {
-    VrsimHarness hung;
+    VrsimRuntime hung;
     QVERIFY(hung.start());
     hung.useInThisProcess();
     vr::EVRInitError error;
@@ -329,7 +329,7 @@ void TestClient::hungRuntimeTimesOut()
 
 void TestClient::defaultSocketFolderIsPrivate()
 {
-    VrsimHarness byDefault(VrsimHarness::Socket::Default);
+    VrsimRuntime byDefault(VrsimRuntime::Socket::Default);
     QVERIFY(byDefault.start());
     struct stat folder
     { };

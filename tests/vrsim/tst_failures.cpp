@@ -1,4 +1,4 @@
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -94,24 +94,24 @@ private slots:
 private:
     Target prepareTarget();
 
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
 };
 
 void TestFailures::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_harness.start());
+    QVERIFY(m_runtime.start());
     QImage picture(16, 16, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    QVERIFY(picture.save(m_harness.filePath(QStringLiteral("picture.png"))));
-    QFile manifest(m_harness.filePath(QStringLiteral("voltaro.vrmanifest")));
+    QVERIFY(picture.save(m_runtime.filePath(QStringLiteral("picture.png"))));
+    QFile manifest(m_runtime.filePath(QStringLiteral("voltaro.vrmanifest")));
     QVERIFY(manifest.open(QIODevice::WriteOnly));
     manifest.write(R"({"applications": [{"app_key": "Tarvix.Voltaro", "is_dashboard_overlay": true}]})");
 }
 
 void TestFailures::init()
 {
-    m_harness.useInThisProcess();
+    m_runtime.useInThisProcess();
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Overlay));
 }
@@ -119,14 +119,14 @@ void TestFailures::init()
 void TestFailures::cleanup()
 {
     vr::VR_Shutdown();
-    QTRY_VERIFY(m_harness.status().value(QStringLiteral("clients")).toArray().isEmpty());
+    QTRY_VERIFY(m_runtime.status().value(QStringLiteral("clients")).toArray().isEmpty());
 }
 
 Target TestFailures::prepareTarget()
 {
     Target target;
-    target.picture = m_harness.filePath(QStringLiteral("picture.png"));
-    target.manifest = m_harness.filePath(QStringLiteral("voltaro.vrmanifest"));
+    target.picture = m_runtime.filePath(QStringLiteral("picture.png"));
+    target.manifest = m_runtime.filePath(QStringLiteral("voltaro.vrmanifest"));
     vr::VROverlay()->CreateOverlay("world", "world", &target.world);
     vr::VROverlay()->CreateDashboardOverlay("panel", "panel", &target.panel, &target.thumbnail);
     vr::VRApplications()->AddApplicationManifest(qPrintable(target.manifest));
@@ -180,16 +180,16 @@ void TestFailures::armedFailures()
     QStringList arguments {QStringLiteral("fail"), method, QString::number(code)};
     if (count > 0)
         arguments << QStringLiteral("--count") << QString::number(count);
-    const VrsimHarness::Result armed = m_harness.run(arguments);
+    const VrsimRuntime::Result armed = m_runtime.run(arguments);
     QVERIFY2(armed.exitCode == 0, armed.err.constData());
 
     // The calls that are answered in the process honour the failure as well as those that
     // ask the runtime: `vrsim fail` returns only once every application knows of it.
-    const QJsonArray overlaysBefore = m_harness.status().value(QStringLiteral("overlays")).toArray();
+    const QJsonArray overlaysBefore = m_runtime.status().value(QStringLiteral("overlays")).toArray();
     for (int i = 0; i < qMax(count, 1); ++i)
         QCOMPARE(callMethod(method, target), code);
     if (method.startsWith(QLatin1String("Create")))
-        QCOMPARE(m_harness.status().value(QStringLiteral("overlays")).toArray(), overlaysBefore);
+        QCOMPARE(m_runtime.status().value(QStringLiteral("overlays")).toArray(), overlaysBefore);
     QCOMPARE(callMethod(method, target), afterwards);
     QCOMPARE(callMethod(method, target), afterwards);
 }
@@ -197,12 +197,12 @@ void TestFailures::armedFailures()
 void TestFailures::failuresStayWithTheirMethod()
 {
     Target target = prepareTarget();
-    QCOMPARE(m_harness.run({"fail", "SetOverlayAlpha", "23", "--count", "5"}).exitCode, 0);
+    QCOMPARE(m_runtime.run({"fail", "SetOverlayAlpha", "23", "--count", "5"}).exitCode, 0);
     QCOMPARE(callMethod(QStringLiteral("SetOverlayWidthInMeters"), target), 0);
     QCOMPARE(callMethod(QStringLiteral("ShowOverlay"), target), 0);
     QCOMPARE(vr::VROverlay()->CreateOverlay("other", "other", &target.world), vr::VROverlayError_None);
     // A later arming replaces the earlier one.
-    QCOMPARE(m_harness.run({"fail", "SetOverlayAlpha", "20"}).exitCode, 0);
+    QCOMPARE(m_runtime.run({"fail", "SetOverlayAlpha", "20"}).exitCode, 0);
     QCOMPARE(callMethod(QStringLiteral("SetOverlayAlpha"), target), 20);
     QCOMPARE(callMethod(QStringLiteral("SetOverlayAlpha"), target), 0);
 }

@@ -1,5 +1,5 @@
 #include "ClientHelpers.h"
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -85,30 +85,30 @@ private slots:
     void refusedInput();
 
 private:
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
 };
 
 void TestOverlays::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_harness.start());
+    QVERIFY(m_runtime.start());
 
     QImage image(64, 32, QImage::Format_RGBA8888);
     image.fill(Qt::darkCyan);
-    QVERIFY(image.save(m_harness.filePath(QStringLiteral("small.png"))));
-    QVERIFY(image.save(m_harness.filePath(QStringLiteral("photo.jpg"))));
-    QVERIFY(image.save(m_harness.filePath(QStringLiteral("image.bmp"))));
-    QVERIFY(QImage(1920, 1080, QImage::Format_RGB32).save(m_harness.filePath(QStringLiteral("largest.png"))));
-    QVERIFY(QImage(1921, 8, QImage::Format_RGB32).save(m_harness.filePath(QStringLiteral("wide.png"))));
-    QVERIFY(QImage(8, 1081, QImage::Format_RGB32).save(m_harness.filePath(QStringLiteral("tall.png"))));
-    QFile text(m_harness.filePath(QStringLiteral("text.png")));
+    QVERIFY(image.save(m_runtime.filePath(QStringLiteral("small.png"))));
+    QVERIFY(image.save(m_runtime.filePath(QStringLiteral("photo.jpg"))));
+    QVERIFY(image.save(m_runtime.filePath(QStringLiteral("image.bmp"))));
+    QVERIFY(QImage(1920, 1080, QImage::Format_RGB32).save(m_runtime.filePath(QStringLiteral("largest.png"))));
+    QVERIFY(QImage(1921, 8, QImage::Format_RGB32).save(m_runtime.filePath(QStringLiteral("wide.png"))));
+    QVERIFY(QImage(8, 1081, QImage::Format_RGB32).save(m_runtime.filePath(QStringLiteral("tall.png"))));
+    QFile text(m_runtime.filePath(QStringLiteral("text.png")));
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("not a picture\n");
 }
 
 void TestOverlays::init()
 {
-    m_harness.useInThisProcess();
+    m_runtime.useInThisProcess();
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Overlay));
 }
@@ -118,9 +118,9 @@ void TestOverlays::cleanup()
     vr::VR_Shutdown();
     // The next test may reuse keys: wait until the runtime has let go of this connection.
     QJsonObject status;
-    QTRY_VERIFY((status = m_harness.status()).value(QStringLiteral("clients")).toArray().isEmpty());
+    QTRY_VERIFY((status = m_runtime.status()).value(QStringLiteral("clients")).toArray().isEmpty());
     if (status.value(QStringLiteral("dashboardOpen")).toBool())
-        m_harness.run({QStringLiteral("dashboard"), QStringLiteral("close")});
+        m_runtime.run({QStringLiteral("dashboard"), QStringLiteral("close")});
 }
 
 void TestOverlays::createErrors_data()
@@ -162,7 +162,7 @@ void TestOverlays::createErrors()
     const int error = dashboard ? overlays()->CreateDashboardOverlay(key, name, &main, &thumbnail)
                                 : overlays()->CreateOverlay(key, name, &main);
     QCOMPARE(error, expected);
-    const QJsonObject listed = m_harness.overlay(QString::fromUtf8(key));
+    const QJsonObject listed = m_runtime.overlay(QString::fromUtf8(key));
     if (expected == vr::VROverlayError_None) {
         QVERIFY(main != vr::k_ulOverlayHandleInvalid);
         QVERIFY(!dashboard || (thumbnail != vr::k_ulOverlayHandleInvalid && thumbnail != main));
@@ -170,7 +170,7 @@ void TestOverlays::createErrors()
         QCOMPARE(listed.value(QStringLiteral("dashboard")).toBool(), dashboard);
     } else {
         QCOMPARE(main, vr::k_ulOverlayHandleInvalid);
-        QCOMPARE(m_harness.status().value(QStringLiteral("overlays")).toArray().size(), 1);
+        QCOMPARE(m_runtime.status().value(QStringLiteral("overlays")).toArray().size(), 1);
     }
 }
 
@@ -197,7 +197,7 @@ void TestOverlays::newOverlays()
     const vr::VROverlayHandle_t handle = dashboard ? createDashboard("fresh").main : createWorld("fresh");
     QVERIFY(handle != vr::k_ulOverlayHandleInvalid);
     QVERIFY(!overlays()->IsOverlayVisible(handle));
-    QCOMPARE(m_harness.overlay(QStringLiteral("fresh")), withOwner(expected));
+    QCOMPARE(m_runtime.overlay(QStringLiteral("fresh")), withOwner(expected));
 }
 
 void TestOverlays::statusShowsWhatTheApplicationSet()
@@ -215,7 +215,7 @@ void TestOverlays::statusShowsWhatTheApplicationSet()
     QCOMPARE(overlays()->ShowOverlay(handle), vr::VROverlayError_None);
     QVERIFY(overlays()->IsOverlayVisible(handle));
 
-    QJsonObject status = m_harness.status();
+    QJsonObject status = m_runtime.status();
     const double afterStatus = monotonicSeconds();
     // The client sends the change without waiting for it, so the runtime stamps the show when it
     // applies it: after the call began and before it answered the status. Never hidden.
@@ -271,7 +271,7 @@ void TestOverlays::refusedChangesLeaveTheOverlayAlone()
 
     const vr::VROverlayHandle_t world = createWorld("world");
     const DashboardHandles dashboard = createDashboard("panel");
-    const QJsonObject before = m_harness.status();
+    const QJsonObject before = m_runtime.status();
     const vr::VROverlayHandle_t unknown = dashboard.thumbnail + 100;
     const vr::HmdMatrix34_t identity {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
     const vr::HmdVector2_t flat {{100, 0}};
@@ -308,11 +308,11 @@ void TestOverlays::refusedChangesLeaveTheOverlayAlone()
     else if (call == QLatin1String("texture unknown"))
         error = overlays()->SetOverlayTexture(unknown, &opengl);
     else if (call == QLatin1String("file unknown"))
-        error = overlays()->SetOverlayFromFile(unknown, qPrintable(m_harness.filePath(QStringLiteral("small.png"))));
+        error = overlays()->SetOverlayFromFile(unknown, qPrintable(m_runtime.filePath(QStringLiteral("small.png"))));
     QCOMPARE(error, expected);
     QVERIFY(!overlays()->IsOverlayVisible(world));
     QVERIFY(!overlays()->IsOverlayVisible(dashboard.main));
-    QCOMPARE(m_harness.status().value(QStringLiteral("overlays")), before.value(QStringLiteral("overlays")));
+    QCOMPARE(m_runtime.status().value(QStringLiteral("overlays")), before.value(QStringLiteral("overlays")));
 }
 
 void TestOverlays::overlayFromFile_data()
@@ -337,15 +337,15 @@ void TestOverlays::overlayFromFile()
     QFETCH(int, expected);
 
     const DashboardHandles handles = createDashboard("panel");
-    const QString absolute = QDir::cleanPath(m_harness.filePath(file));
+    const QString absolute = QDir::cleanPath(m_runtime.filePath(file));
     const QString previous = QDir::currentPath();
-    QDir::setCurrent(m_harness.filePath(QString()));
+    QDir::setCurrent(m_runtime.filePath(QString()));
     const int error = overlays()->SetOverlayFromFile(
         handles.thumbnail, QFile::encodeName(file.startsWith(QLatin1String("./")) ? file : absolute).constData());
     QDir::setCurrent(previous);
     QCOMPARE(error, expected);
 
-    const QJsonValue recorded = m_harness.overlay(QStringLiteral("panel")).value(QStringLiteral("thumbnail"));
+    const QJsonValue recorded = m_runtime.overlay(QStringLiteral("panel")).value(QStringLiteral("thumbnail"));
     const QJsonValue expectedFile = expected == vr::VROverlayError_None ? QJsonValue(absolute) : QJsonValue();
     QCOMPARE(recorded.toObject().value(QStringLiteral("file")), expectedFile);
 }
@@ -364,7 +364,7 @@ void TestOverlays::overlaysVanishWithTheirConnection()
     QProcess holder;
     qint64 owner = QCoreApplication::applicationPid();
     if (killProcess) {
-        holder.setProcessEnvironment(m_harness.environment());
+        holder.setProcessEnvironment(m_runtime.environment());
         holder.start(QStringLiteral(VRSIM_TEST_CLIENT), {QStringLiteral("held")});
         QVERIFY(holder.waitForStarted());
         QTRY_VERIFY(holder.canReadLine() || holder.state() != QProcess::Running);
@@ -377,7 +377,7 @@ void TestOverlays::overlaysVanishWithTheirConnection()
         QVERIFY(createWorld("held"));
         QVERIFY(createDashboard("held.panel").main);
     }
-    QCOMPARE(m_harness.overlay(QStringLiteral("held")).value(QStringLiteral("owner")).toVariant().toLongLong(), owner);
+    QCOMPARE(m_runtime.overlay(QStringLiteral("held")).value(QStringLiteral("owner")).toVariant().toLongLong(), owner);
 
     if (killProcess) {
         holder.kill();
@@ -385,7 +385,7 @@ void TestOverlays::overlaysVanishWithTheirConnection()
     } else {
         vr::VR_Shutdown();
     }
-    QTRY_VERIFY(m_harness.status().value(QStringLiteral("overlays")).toArray().isEmpty());
+    QTRY_VERIFY(m_runtime.status().value(QStringLiteral("overlays")).toArray().isEmpty());
 
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Overlay));
@@ -397,14 +397,14 @@ void TestOverlays::worldOverlayVisibility()
     const vr::VROverlayHandle_t handle = createWorld("hud");
     QCOMPARE(overlays()->ShowOverlay(handle), vr::VROverlayError_None);
     QVERIFY(overlays()->IsOverlayVisible(handle));
-    QCOMPARE(m_harness.overlay(QStringLiteral("hud")).value(QStringLiteral("visible")).toBool(), true);
+    QCOMPARE(m_runtime.overlay(QStringLiteral("hud")).value(QStringLiteral("visible")).toBool(), true);
     QCOMPARE(overlayEvents(handle), QVector<EventRecord>({EventRecord {vr::VREvent_OverlayShown}}));
 
     // Showing what is shown changes nothing and tells nobody.
     QCOMPARE(overlays()->ShowOverlay(handle), vr::VROverlayError_None);
     QCOMPARE(overlays()->HideOverlay(handle), vr::VROverlayError_None);
     QVERIFY(!overlays()->IsOverlayVisible(handle));
-    QCOMPARE(m_harness.overlay(QStringLiteral("hud")).value(QStringLiteral("visible")).toBool(), false);
+    QCOMPARE(m_runtime.overlay(QStringLiteral("hud")).value(QStringLiteral("visible")).toBool(), false);
     QCOMPARE(overlayEvents(handle), QVector<EventRecord>({EventRecord {vr::VREvent_OverlayHidden}}));
 }
 
@@ -416,7 +416,7 @@ void TestOverlays::dashboardDrivesDashboardOverlays()
     QVERIFY(!overlays()->IsOverlayVisible(panel.main));
 
     // The command returns once the application mirrors the change: no waiting needed.
-    QCOMPARE(m_harness.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QCOMPARE(m_runtime.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
     QVERIFY(overlays()->IsDashboardVisible());
     QVERIFY(overlays()->IsOverlayVisible(panel.main));
     QVERIFY(overlays()->IsOverlayVisible(panel.thumbnail));
@@ -424,23 +424,23 @@ void TestOverlays::dashboardDrivesDashboardOverlays()
     QCOMPARE(systemEvents(), QVector<EventRecord>({EventRecord {vr::VREvent_DashboardActivated}}));
     QCOMPARE(overlayEvents(panel.main), QVector<EventRecord>({EventRecord {vr::VREvent_OverlayShown}}));
     QCOMPARE(overlayEvents(hud), QVector<EventRecord>());
-    const QJsonObject status = m_harness.status();
+    const QJsonObject status = m_runtime.status();
     QVERIFY(status.value(QStringLiteral("dashboardOpen")).toBool());
-    QVERIFY(m_harness.overlay(QStringLiteral("panel")).value(QStringLiteral("visible")).toBool());
+    QVERIFY(m_runtime.overlay(QStringLiteral("panel")).value(QStringLiteral("visible")).toBool());
 
-    QCOMPARE(m_harness.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
+    QCOMPARE(m_runtime.run({QStringLiteral("dashboard"), QStringLiteral("open")}).exitCode, 0);
     QCOMPARE(systemEvents(), QVector<EventRecord>());
     // A dashboard overlay made while the dashboard is open is shown with it.
     const DashboardHandles late = createDashboard("late");
     QVERIFY(overlays()->IsOverlayVisible(late.main));
 
-    QCOMPARE(m_harness.run({QStringLiteral("dashboard"), QStringLiteral("close")}).exitCode, 0);
+    QCOMPARE(m_runtime.run({QStringLiteral("dashboard"), QStringLiteral("close")}).exitCode, 0);
     QVERIFY(!overlays()->IsDashboardVisible());
     QVERIFY(!overlays()->IsOverlayVisible(panel.main));
     QVERIFY(!overlays()->IsOverlayVisible(late.main));
     QCOMPARE(systemEvents(), QVector<EventRecord>({EventRecord {vr::VREvent_DashboardDeactivated}}));
     QCOMPARE(overlayEvents(panel.main), QVector<EventRecord>({EventRecord {vr::VREvent_OverlayHidden}}));
-    QVERIFY(!m_harness.status().value(QStringLiteral("dashboardOpen")).toBool());
+    QVERIFY(!m_runtime.status().value(QStringLiteral("dashboardOpen")).toBool());
 }
 
 void TestOverlays::inputEventsArriveInOrder()
@@ -453,7 +453,7 @@ void TestOverlays::inputEventsArriveInOrder()
     const QStringList commands {
         "move 10 20", "down left", "move 30.5 536", "up left", "down right", "up middle", "move 1043 537"};
     for (const QString &command : commands) {
-        const VrsimHarness::Result result = m_harness.run(QStringList {"input", "pointer"} + command.split(' '));
+        const VrsimRuntime::Result result = m_runtime.run(QStringList {"input", "pointer"} + command.split(' '));
         QVERIFY2(result.exitCode == 0, result.err.constData());
     }
     using E = EventRecord;
@@ -499,11 +499,11 @@ void TestOverlays::refusedInput()
     QCOMPARE(overlays()->ShowOverlay(pointer), vr::VROverlayError_None);
     QCOMPARE(overlays()->ShowOverlay(plain), vr::VROverlayError_None);
 
-    const VrsimHarness::Result result = m_harness.run(QStringList {QStringLiteral("input")} + command.split(' '));
+    const VrsimRuntime::Result result = m_runtime.run(QStringList {QStringLiteral("input")} + command.split(' '));
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY(result.out.isEmpty());
     QVERIFY2(result.err.startsWith("vrsim input: ") && result.err.count('\n') == 1, result.err.constData());
-    m_harness.status(); // brings any stray event in
+    m_runtime.status(); // brings any stray event in
     for (vr::VROverlayHandle_t handle : {pointer, plain, hidden}) {
         for (const EventRecord &event : overlayEvents(handle))
             QCOMPARE(event.type, uint32_t(vr::VREvent_OverlayShown));

@@ -1,4 +1,4 @@
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -58,15 +58,15 @@ private slots:
     void registryOutlivesTheRuntime();
 
 private:
-    QString manifest(const QString &name) const { return m_harness.filePath(name); }
+    QString manifest(const QString &name) const { return m_runtime.filePath(name); }
 
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
 };
 
 void TestRegistry::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_harness.start());
+    QVERIFY(m_runtime.start());
     for (const auto &[name, content] : kManifests) {
         QFile file(manifest(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -76,7 +76,7 @@ void TestRegistry::initTestCase()
 
 void TestRegistry::init()
 {
-    m_harness.useInThisProcess();
+    m_runtime.useInThisProcess();
     vr::EVRInitError error;
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Utility));
 }
@@ -120,7 +120,7 @@ void TestRegistry::addManifest()
     QFETCH(QStringList, keys);
 
     const QString previous = QDir::currentPath();
-    QDir::setCurrent(m_harness.filePath(QString()));
+    QDir::setCurrent(m_runtime.filePath(QString()));
     const int error = applications()->AddApplicationManifest(QFile::encodeName(file).constData());
     QDir::setCurrent(previous);
     QCOMPARE(error, expected);
@@ -131,8 +131,8 @@ void TestRegistry::addManifest()
         QVERIFY(!applications()->GetApplicationAutoLaunch(qPrintable(key)));
         listed.append({key, false});
     }
-    const QString absolute = QDir::cleanPath(m_harness.filePath(file));
-    QCOMPARE(m_harness.status().value(QStringLiteral("apps")).toArray(), expectedApps(listed, absolute));
+    const QString absolute = QDir::cleanPath(m_runtime.filePath(file));
+    QCOMPARE(m_runtime.status().value(QStringLiteral("apps")).toArray(), expectedApps(listed, absolute));
 }
 
 void TestRegistry::removeManifest()
@@ -147,7 +147,7 @@ void TestRegistry::removeManifest()
     QVERIFY(!applications()->IsApplicationInstalled("Tarvix.One"));
     QVERIFY(!applications()->IsApplicationInstalled("Tarvix.Two"));
     QVERIFY(applications()->IsApplicationInstalled(kDashboardKey));
-    QCOMPARE(m_harness.status().value(QStringLiteral("apps")).toArray(),
+    QCOMPARE(m_runtime.status().value(QStringLiteral("apps")).toArray(),
         expectedApps({{kDashboardKey, false}}, manifest("voltaro.vrmanifest")));
 
     QCOMPARE(applications()->RemoveApplicationManifest(qPrintable(manifest("two.vrmanifest"))),
@@ -200,7 +200,7 @@ void TestRegistry::registryOutlivesTheRuntime()
     QFETCH(bool, killed);
 
     vr::VR_Shutdown();
-    VrsimHarness restarted;
+    VrsimRuntime restarted;
     QVERIFY(restarted.start());
     restarted.useInThisProcess();
     vr::EVRInitError error;
@@ -225,7 +225,7 @@ void TestRegistry::registryOutlivesTheRuntime()
     QVERIFY(applications()->GetApplicationAutoLaunch(kDashboardKey));
     QVERIFY(!applications()->IsApplicationInstalled("Tarvix.One"));
     vr::VR_Shutdown();
-    m_harness.useInThisProcess();
+    m_runtime.useInThisProcess();
     QVERIFY(vr::VR_Init(&error, vr::VRApplication_Utility));
 }
 

@@ -1,5 +1,5 @@
 #include "GlTestContext.h"
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <openvr.h>
 
@@ -48,7 +48,7 @@ private slots:
     void stillOverlayIsServedFromItsLastTexture();
 
 private:
-    VrsimHarness m_harness;
+    VrsimRuntime m_runtime;
     GlTestContext m_gl;
 };
 
@@ -57,8 +57,8 @@ void TestRender::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     if (!m_gl.create())
         QSKIP("no desktop OpenGL context here");
-    QVERIFY(m_harness.start());
-    m_harness.useInThisProcess();
+    QVERIFY(m_runtime.start());
+    m_runtime.useInThisProcess();
 }
 
 void TestRender::init()
@@ -70,7 +70,7 @@ void TestRender::init()
 void TestRender::cleanup()
 {
     vr::VR_Shutdown();
-    QTRY_VERIFY(m_harness.status().value(QStringLiteral("clients")).toArray().isEmpty());
+    QTRY_VERIFY(m_runtime.status().value(QStringLiteral("clients")).toArray().isEmpty());
 }
 
 void TestRender::snapshotIsUprightAndExact_data()
@@ -109,10 +109,10 @@ void TestRender::snapshotIsUprightAndExact()
         gl->glPixelStorei(GL_PACK_SKIP_ROWS, 2);
     }
 
-    const QString file = m_harness.filePath(QStringLiteral("panel.png"));
+    const QString file = m_runtime.filePath(QStringLiteral("panel.png"));
     QFile::remove(file);
     QProcess snapshot;
-    snapshot.setProcessEnvironment(m_harness.environment());
+    snapshot.setProcessEnvironment(m_runtime.environment());
     snapshot.start(QStringLiteral(VOLTARO_BIN_DIR "/vrsim"),
         {QStringLiteral("snapshot"), QStringLiteral("panel"), file, QStringLiteral("--timeout"), QStringLiteral("10")});
     QVERIFY(snapshot.waitForStarted());
@@ -146,7 +146,7 @@ void TestRender::snapshotIsUprightAndExact()
     QVERIFY(!written.isNull());
     QVERIFY(written.hasAlphaChannel());
     QCOMPARE(written.convertToFormat(QImage::Format_RGBA8888), expected);
-    QCOMPARE(m_harness.overlay(QStringLiteral("panel")).value(QStringLiteral("texture")).toObject(),
+    QCOMPARE(m_runtime.overlay(QStringLiteral("panel")).value(QStringLiteral("texture")).toObject(),
         QJsonObject({{"submits", submits}, {"width", size.width()}, {"height", size.height()}}));
 
     GLuint textures[] = {texture, decoy};
@@ -160,7 +160,7 @@ void TestRender::submitsAreCountedWithoutTraffic()
     vr::VROverlayHandle_t handle = vr::k_ulOverlayHandleInvalid;
     QCOMPARE(vr::VROverlay()->CreateOverlay("hud", "hud", &handle), vr::VROverlayError_None);
 
-    const qint64 before = m_harness.counter(QStringLiteral("applicationMessages"));
+    const qint64 before = m_runtime.counter(QStringLiteral("applicationMessages"));
     QVERIFY(before >= 0);
     const vr::Texture_t first = glTexture(large);
     const vr::Texture_t second = glTexture(small);
@@ -168,15 +168,15 @@ void TestRender::submitsAreCountedWithoutTraffic()
         QCOMPARE(vr::VROverlay()->SetOverlayTexture(handle, &first), vr::VROverlayError_None);
     for (int i = 0; i < 5; ++i)
         QCOMPARE(vr::VROverlay()->SetOverlayTexture(handle, &second), vr::VROverlayError_None);
-    QCOMPARE(m_harness.counter(QStringLiteral("applicationMessages")), before);
+    QCOMPARE(m_runtime.counter(QStringLiteral("applicationMessages")), before);
 
     // The counts reach the runtime when someone asks for them.
-    QCOMPARE(m_harness.overlay(QStringLiteral("hud")).value(QStringLiteral("texture")).toObject(),
+    QCOMPARE(m_runtime.overlay(QStringLiteral("hud")).value(QStringLiteral("texture")).toObject(),
         QJsonObject({{"submits", 1005}, {"width", 20}, {"height", 10}}));
     // A name that is no texture is refused and not counted.
     const vr::Texture_t bogus = glTexture(4242);
     QCOMPARE(vr::VROverlay()->SetOverlayTexture(handle, &bogus), vr::VROverlayError_InvalidTexture);
-    QCOMPARE(m_harness.overlay(QStringLiteral("hud")).value(QStringLiteral("texture")).toObject(),
+    QCOMPARE(m_runtime.overlay(QStringLiteral("hud")).value(QStringLiteral("texture")).toObject(),
         QJsonObject({{"submits", 1005}, {"width", 20}, {"height", 10}}));
 
     GLuint textures[] = {large, small};
@@ -202,10 +202,10 @@ void TestRender::stillOverlayIsServedFromItsLastTexture()
     const vr::Texture_t submitted = glTexture(texture);
     QCOMPARE(vr::VROverlay()->SetOverlayTexture(handle, &submitted), vr::VROverlayError_None);
 
-    const QString file = m_harness.filePath(QStringLiteral("still.png"));
+    const QString file = m_runtime.filePath(QStringLiteral("still.png"));
     QFile::remove(file);
     QProcess snapshot;
-    snapshot.setProcessEnvironment(m_harness.environment());
+    snapshot.setProcessEnvironment(m_runtime.environment());
     snapshot.start(QStringLiteral(VOLTARO_BIN_DIR "/vrsim"),
         {QStringLiteral("snapshot"), QStringLiteral("still"), file, QStringLiteral("--timeout"), QStringLiteral("10")});
     QVERIFY(snapshot.waitForStarted());
@@ -233,7 +233,7 @@ void TestRender::stillOverlayIsServedFromItsLastTexture()
     }
     QCOMPARE(snapshot.exitCode(), 0);
     QCOMPARE(QImage(file).convertToFormat(QImage::Format_RGBA8888), expected);
-    QCOMPARE(m_harness.overlay(QStringLiteral("still")).value(QStringLiteral("texture")).toObject(),
+    QCOMPARE(m_runtime.overlay(QStringLiteral("still")).value(QStringLiteral("texture")).toObject(),
         QJsonObject({{"submits", 1}, {"width", 41}, {"height", 19}}));
 
     m_gl.gl()->glDeleteTextures(1, &texture);

@@ -1,7 +1,7 @@
 // `vrsim serve` without --headless: a viewer window when there is a display, and the same
 // runtime without one when there is none.
 #include "PanelClient.h"
-#include "VrsimHarness.h"
+#include "support/VrsimRuntime.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -73,9 +73,9 @@ QString unusedDisplay()
     }
 }
 
-qint64 submits(const VrsimHarness &harness)
+qint64 submits(const VrsimRuntime &runtime)
 {
-    return harness.overlay(QStringLiteral("hud"))
+    return runtime.overlay(QStringLiteral("hud"))
         .value(QStringLiteral("texture"))
         .toObject()
         .value(QStringLiteral("submits"))
@@ -123,34 +123,34 @@ void TestServe::viewerOnlyWithADisplay()
     QFETCH(QString, platform);
     QFETCH(bool, viewer);
 
-    VrsimHarness harness;
-    QProcessEnvironment environment = harness.environment();
+    VrsimRuntime runtime;
+    QProcessEnvironment environment = runtime.environment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     if (!display.isEmpty())
         environment.insert(QStringLiteral("DISPLAY"), display);
     if (!platform.isEmpty())
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-    QVERIFY(harness.startWithViewer(environment));
-    QVERIFY(!harness.status().isEmpty());
+    QVERIFY(runtime.startWithViewer(environment));
+    QVERIFY(!runtime.status().isEmpty());
 
-    PanelClient client(harness.environment());
+    PanelClient client(runtime.environment());
     QVERIFY(client.start(QStringLiteral("hud"), QSize(64, 32)));
     if (viewer) {
-        QTRY_COMPARE(windowTitlesOf(harness.server()->processId()), QStringList {QStringLiteral("vrsim viewer")});
+        QTRY_COMPARE(windowTitlesOf(runtime.server()->processId()), QStringList {QStringLiteral("vrsim viewer")});
         // The viewer shows the only overlay, so its frames are read back with nobody asking.
-        QTRY_VERIFY(harness.counter(QStringLiteral("framesReceived")) >= 3);
+        QTRY_VERIFY(runtime.counter(QStringLiteral("framesReceived")) >= 3);
     } else {
-        const qint64 before = submits(harness);
-        QTRY_VERIFY(submits(harness) > before + 50);
-        QCOMPARE(harness.counter(QStringLiteral("framesReceived")), 0);
-        QVERIFY(windowTitlesOf(harness.server()->processId()).isEmpty());
+        const qint64 before = submits(runtime);
+        QTRY_VERIFY(submits(runtime) > before + 50);
+        QCOMPARE(runtime.counter(QStringLiteral("framesReceived")), 0);
+        QVERIFY(windowTitlesOf(runtime.server()->processId()).isEmpty());
     }
-    const VrsimHarness::Result snapshot
-        = harness.run({QStringLiteral("snapshot"), QStringLiteral("hud"), harness.filePath(QStringLiteral("hud.png"))});
+    const VrsimRuntime::Result snapshot
+        = runtime.run({QStringLiteral("snapshot"), QStringLiteral("hud"), runtime.filePath(QStringLiteral("hud.png"))});
     QCOMPARE(snapshot.exitCode, 0);
-    QCOMPARE(QImage(harness.filePath(QStringLiteral("hud.png"))).size(), QSize(64, 32));
-    QVERIFY(harness.stop());
+    QCOMPARE(QImage(runtime.filePath(QStringLiteral("hud.png"))).size(), QSize(64, 32));
+    QVERIFY(runtime.stop());
 }
 
 QTEST_GUILESS_MAIN(TestServe)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fakes/VrsimServer.h"
+#include "support/VrsimRuntime.h"
 
 #include <QProcess>
 #include <QStringList>
@@ -14,7 +14,7 @@
 class VoltaroProcess
 {
 public:
-    VoltaroProcess(const VrsimServer &server, const QString &powerSupplyRoot, const QStringList &arguments = {})
+    VoltaroProcess(const VrsimRuntime &server, const QString &powerSupplyRoot, const QStringList &arguments = {})
     {
         m_process.setProcessEnvironment(server.environment());
         m_process.setProcessChannelMode(QProcess::MergedChannels);
@@ -22,7 +22,7 @@ public:
         m_process.start(QStringLiteral("unshare"),
             QStringList {QStringLiteral("--mount"), QStringLiteral("--propagation"), QStringLiteral("private"),
                 QStringLiteral("sh"), QStringLiteral("-c"), script, powerSupplyRoot,
-                VrsimServer::binary(QStringLiteral("voltaro"))}
+                VrsimRuntime::binary(QStringLiteral("voltaro"))}
                 + arguments);
         m_process.waitForStarted(5000);
     }
