@@ -40,6 +40,7 @@ public:
     const std::map<quint64, OverlayRecord> &overlays() const { return m_overlays; }
     const OverlayRecord *findOverlay(const QString &key) const;
     bool dashboardOpen() const { return m_dashboardOpen; }
+    const FailureTable &failures() const { return m_failures; }
     quint64 frame() const;
     quint64 applicationMessages() const { return m_applicationMessages; }
     quint64 framesReceived() const { return m_framesReceived; }
