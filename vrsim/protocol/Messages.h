@@ -184,7 +184,8 @@ struct Result : Typed<Result, MessageType::Reply>
     VRSIM_FIELDS(code)
 };
 
-// Application or command line to the runtime, first on every connection.
+// The runtime's part of the handshake; a command line gets it with nothing but initError set,
+// and so does an application the runtime turns away.
 struct HelloReply : Typed<HelloReply, MessageType::Reply>
 {
     int32_t initError = 0;
@@ -196,6 +197,7 @@ struct HelloReply : Typed<HelloReply, MessageType::Reply>
     VRSIM_FIELDS(initError, hz, secondsFromVsyncToPhotons, epochNs, dashboardOpen, armedFailures)
 };
 
+// Application or command line to the runtime, first on every connection.
 struct Hello : Typed<Hello, MessageType::Hello>
 {
     using Reply = HelloReply;
