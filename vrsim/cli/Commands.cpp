@@ -5,6 +5,7 @@
 
 #include <openvr.h>
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QImage>
 #include <QTextStream>
@@ -75,17 +76,17 @@ void printJson(const Bytes &json)
 
 void snapshot(const QStringList &arguments)
 {
-    double seconds = 5.0;
-    QStringList positional = arguments;
-    const int option = positional.indexOf(QStringLiteral("--timeout"));
-    if (option >= 0) {
-        if (option + 1 >= positional.size())
-            throw usage(QStringLiteral("--timeout wants seconds"));
-        seconds = number(positional[option + 1], QStringLiteral("--timeout"));
-        if (seconds < 0)
-            throw usage(QStringLiteral("--timeout wants seconds, 0 or more"));
-        positional.erase(positional.begin() + option, positional.begin() + option + 2);
-    }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("S"), QStringLiteral("5"));
+    parser.addOption(timeout);
+    // The parser skips the first argument as the program's name.
+    if (!parser.parse(QStringList(QStringLiteral("snapshot")) + arguments))
+        throw usage(parser.errorText());
+    const double seconds = number(parser.value(timeout), QStringLiteral("--timeout"));
+    if (seconds < 0)
+        throw usage(QStringLiteral("--timeout wants seconds, 0 or more"));
+    const QStringList positional = parser.positionalArguments();
     expectCount(positional, 2, "snapshot KEY FILE.png [--timeout S]");
     msg::Snapshot request;
     request.key = positional[0].toStdString();
@@ -130,6 +131,7 @@ msg::Input input(const QStringList &arguments)
     return request;
 }
 
+// Read by hand: a code may be negative, and QCommandLineParser would take "-5" for an option.
 msg::Fail fail(const QStringList &arguments)
 {
     QStringList positional = arguments;

@@ -1,10 +1,10 @@
 #include "ServeCommand.h"
 
 #include "RuntimeServer.h"
-#include "ServerOptions.h"
 #include "SignalWatcher.h"
 #include "SocketPath.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -16,12 +16,6 @@ namespace vrsim {
 
 namespace {
 
-int usageError(const QString &message)
-{
-    QTextStream(stderr) << "vrsim serve: " << message << '\n';
-    return 2;
-}
-
 bool parsePositive(const QString &text, bool allowZero, double *value)
 {
     bool ok = false;
@@ -32,33 +26,63 @@ bool parsePositive(const QString &text, bool allowZero, double *value)
     return true;
 }
 
+// The argument as it was written, for the parser gives only the option's name.
+QString writtenAs(const QStringList &arguments, const QString &name)
+{
+    for (const QString &argument : arguments) {
+        if (argument.startsWith(QLatin1Char('-')) && argument.section(QLatin1Char('='), 0, 0).endsWith(name))
+            return argument;
+    }
+    return name;
+}
+
 } // namespace
 
-int runServe(const QStringList &arguments, const ViewerOpener &openViewer)
+std::optional<ServeArguments> parseServeArguments(const QStringList &arguments, QString *error)
 {
-    ServerOptions options;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption headless(QStringLiteral("headless"));
+    const QCommandLineOption noHmd(QStringLiteral("no-hmd"));
+    const QCommandLineOption state(QStringLiteral("state"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption hz(QStringLiteral("hz"), QString(), QStringLiteral("F"));
+    const QCommandLineOption photons(QStringLiteral("photons"), QString(), QStringLiteral("S"));
+    parser.addOptions({headless, noHmd, state, hz, photons});
+    // The parser skips the first argument as the program's name.
+    if (!parser.parse(QStringList(QStringLiteral("serve")) + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        *error = unknown.isEmpty() ? parser.errorText()
+                                   : QStringLiteral("unexpected argument %1").arg(writtenAs(arguments, unknown[0]));
+        return std::nullopt;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0]);
+        return std::nullopt;
+    }
+    ServeArguments parsed;
+    parsed.headless = parser.isSet(headless);
+    parsed.server.noHmd = parser.isSet(noHmd);
+    if (parser.isSet(state))
+        parsed.server.stateDir = QDir(parser.value(state)).absolutePath();
+    if (parser.isSet(hz) && !parsePositive(parser.value(hz), false, &parsed.server.hz)) {
+        *error = QStringLiteral("--hz wants a frequency above 0, not %1").arg(parser.value(hz));
+        return std::nullopt;
+    }
+    if (parser.isSet(photons)
+        && !parsePositive(parser.value(photons), true, &parsed.server.secondsFromVsyncToPhotons)) {
+        *error = QStringLiteral("--photons wants seconds, 0 or more, not %1").arg(parser.value(photons));
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+int runServe(ServerOptions options, const ViewerOpener &openViewer)
+{
     options.socketPath = QString::fromStdString(socketPath());
     options.defaultSocket = qEnvironmentVariableIsEmpty("VRSIM_SOCKET");
-    options.stateDir
-        = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vrsim");
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == QLatin1String("--headless")) {
-            options.headless = true;
-        } else if (argument == QLatin1String("--no-hmd")) {
-            options.noHmd = true;
-        } else if (argument == QLatin1String("--state") && hasValue) {
-            options.stateDir = QDir(arguments[++i]).absolutePath();
-        } else if (argument == QLatin1String("--hz") && hasValue) {
-            if (!parsePositive(arguments[++i], false, &options.hz))
-                return usageError(QStringLiteral("--hz wants a frequency above 0, not %1").arg(arguments[i]));
-        } else if (argument == QLatin1String("--photons") && hasValue) {
-            if (!parsePositive(arguments[++i], true, &options.secondsFromVsyncToPhotons))
-                return usageError(QStringLiteral("--photons wants seconds, 0 or more, not %1").arg(arguments[i]));
-        } else {
-            return usageError(QStringLiteral("unexpected argument %1").arg(argument));
-        }
+    if (options.stateDir.isEmpty()) {
+        options.stateDir
+            = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vrsim");
     }
     // Watching before listening: whoever sees the socket may already send a signal.
     SignalWatcher watcher;
@@ -71,7 +95,7 @@ int runServe(const QStringList &arguments, const ViewerOpener &openViewer)
     }
     QObject::connect(&server, &RuntimeServer::stopRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     std::unique_ptr<QObject> viewer;
-    if (!options.headless && openViewer)
+    if (openViewer)
         viewer = openViewer(server.runtime());
     return QCoreApplication::exec();
 }
