@@ -524,10 +524,25 @@ struct TypeTag
     using type = T;
 };
 
+// Two structs of one set with the same type would leave the second one's handler dead.
+template<class... Types>
+constexpr bool distinctTypes()
+{
+    constexpr MessageType types[] = {Types::kType...};
+    for (size_t i = 0; i < sizeof...(Types); ++i) {
+        for (size_t j = i + 1; j < sizeof...(Types); ++j) {
+            if (types[i] == types[j])
+                return false;
+        }
+    }
+    return true;
+}
+
 // Decodes `message` as the one type of the set it is, and calls `handler` with it.
 template<class... Types, class Handler>
 Dispatch dispatch(MessageSet<Types...>, const Message &message, Handler &&handler)
 {
+    static_assert(distinctTypes<Types...>(), "each message of a set needs a MessageType of its own");
     Dispatch result = Dispatch::Unexpected;
     auto tryOne = [&](auto typeTag) {
         using T = typename decltype(typeTag)::type;
