@@ -90,6 +90,7 @@ private slots:
     void armedFailures_data();
     void armedFailures();
     void failuresStayWithTheirMethod();
+    void statusListsWhatIsArmed();
 
 private:
     Target prepareTarget();
@@ -205,6 +206,31 @@ void TestFailures::failuresStayWithTheirMethod()
     QCOMPARE(m_runtime.run({"fail", "SetOverlayAlpha", "20"}).exitCode, 0);
     QCOMPARE(callMethod(QStringLiteral("SetOverlayAlpha"), target), 20);
     QCOMPARE(callMethod(QStringLiteral("SetOverlayAlpha"), target), 0);
+}
+
+void TestFailures::statusListsWhatIsArmed()
+{
+    auto armed = [this] {
+        QStringList listed;
+        for (const QJsonValue &entry : m_harness.status().value(QStringLiteral("armedFailures")).toArray()) {
+            const QJsonObject failure = entry.toObject();
+            listed << QStringLiteral("%1 %2 x%3")
+                          .arg(failure.value(QStringLiteral("method")).toString())
+                          .arg(failure.value(QStringLiteral("code")).toInt())
+                          .arg(failure.value(QStringLiteral("remaining")).toInt());
+        }
+        return listed;
+    };
+    Target target = prepareTarget();
+    QCOMPARE(armed(), QStringList());
+    QCOMPARE(m_harness.run({"fail", "SetOverlayAlpha", "23", "--count", "2"}).exitCode, 0);
+    QCOMPARE(m_harness.run({"fail", "ShowOverlay", "11"}).exitCode, 0);
+    QCOMPARE(armed(), QStringList({"ShowOverlay 11 x1", "SetOverlayAlpha 23 x2"}));
+    QCOMPARE(callMethod(QStringLiteral("SetOverlayAlpha"), target), 23);
+    QCOMPARE(callMethod(QStringLiteral("ShowOverlay"), target), 11);
+    QCOMPARE(armed(), QStringList({"SetOverlayAlpha 23 x1"}));
+    QCOMPARE(callMethod(QStringLiteral("SetOverlayAlpha"), target), 23);
+    QCOMPARE(armed(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestFailures)

@@ -1,4 +1,5 @@
 #include "Codec.h"
+#include "Messages.h"
 
 #include <QtTest>
 
@@ -7,6 +8,7 @@
 using namespace vrsim;
 
 Q_DECLARE_METATYPE(vrsim::DecodeError)
+Q_DECLARE_METATYPE(vrsim::Message)
 
 namespace {
 
@@ -65,6 +67,9 @@ private slots:
     void malformed();
     void streamRejectsBadHeaderBeforePayload();
     void readerFlagsMissingOrMistypedValues();
+    void typedMessagesRoundTrip();
+    void typedDecodeRefuses_data();
+    void typedDecodeRefuses();
 };
 
 void TestProtocol::roundTrip()
@@ -197,6 +202,86 @@ void TestProtocol::readerFlagsMissingOrMistypedValues()
     // Later reads stay failed even where the kind would match.
     QCOMPARE(mistyped.integer(), int64_t(0));
     QVERIFY(!mistyped.ok());
+}
+
+void TestProtocol::typedMessagesRoundTrip()
+{
+    // Fixed arrays, lists of structs and the full 64 bits of a handle all come back as sent.
+    msg::SetOverlayTransform transform;
+    transform.handle = 0xfedcba9876543210ull;
+    transform.device = 3;
+    for (size_t i = 0; i < transform.matrix.size(); ++i)
+        transform.matrix[i] = 0.5 * static_cast<double>(i) - 2;
+    const std::vector<uint8_t> wire = encode(transform.encode(11));
+    Message decoded;
+    QCOMPARE(decode(wire.data(), wire.size(), decoded), DecodeError::None);
+    QCOMPARE(decoded.id, 11u);
+    const std::optional<msg::SetOverlayTransform> back = msg::SetOverlayTransform::decode(decoded);
+    QVERIFY(back);
+    QCOMPARE(back->handle, transform.handle);
+    QCOMPARE(back->device, transform.device);
+    QVERIFY(back->matrix == transform.matrix);
+
+    msg::SyncReply sync;
+    sync.overlays = {{1, 2, 3, 4}, {0x100000001ull, 7, 128, 64}};
+    const std::optional<msg::SyncReply> syncBack = msg::SyncReply::decode(sync.encode());
+    QVERIFY(syncBack);
+    QCOMPARE(syncBack->overlays.size(), size_t(2));
+    QCOMPARE(syncBack->overlays[1].handle, 0x100000001ull);
+    QCOMPARE(syncBack->overlays[1].textureWidth, 128);
+}
+
+void TestProtocol::typedDecodeRefuses_data()
+{
+    QTest::addColumn<QString>("as");
+    QTest::addColumn<Message>("message");
+    QTest::addColumn<bool>("accepted");
+
+    const Message create = Message(MessageType::CreateOverlay) << "key"
+                                                               << "name" << true;
+    QTest::newRow("well formed") << "CreateOverlay" << create << true;
+    QTest::newRow("another type") << "CreateOverlay"
+                                  << (Message(MessageType::SetOverlayFromFile) << "key"
+                                                                               << "name" << true)
+                                  << false;
+    QTest::newRow("a value missing") << "CreateOverlay"
+                                     << (Message(MessageType::CreateOverlay) << "key"
+                                                                             << "name")
+                                     << false;
+    QTest::newRow("a value left over") << "CreateOverlay" << (Message(create) << 1) << false;
+    QTest::newRow("a value of the wrong kind")
+        << "CreateOverlay" << (Message(MessageType::CreateOverlay) << "key" << 5 << true) << false;
+    // Narrow fields refuse what they cannot hold rather than wrap it.
+    QTest::newRow("error code past 32 bits")
+        << "Result" << (Message(MessageType::Reply) << (int64_t(1) << 40)) << false;
+    QTest::newRow("unsigned field below 0") << "ArmedFailures" << (Message(MessageType::ArmedFailures) << -1) << false;
+    QTest::newRow("method past 8 bits") << "TryFailure" << (Message(MessageType::TryFailure) << 256) << false;
+    // A list's count is checked against what is there before anything is allocated.
+    QTest::newRow("list count past the values")
+        << "SyncReply" << (Message(MessageType::Reply) << int64_t(1000000) << 30) << false;
+    QTest::newRow("list count below 0") << "SyncReply" << (Message(MessageType::Reply) << -1) << false;
+}
+
+void TestProtocol::typedDecodeRefuses()
+{
+    QFETCH(QString, as);
+    QFETCH(Message, message);
+    QFETCH(bool, accepted);
+
+    bool decoded = false;
+    if (as == QLatin1String("CreateOverlay"))
+        decoded = msg::CreateOverlay::decode(message).has_value();
+    else if (as == QLatin1String("Result"))
+        decoded = msg::Result::decode(message).has_value();
+    else if (as == QLatin1String("ArmedFailures"))
+        decoded = msg::ArmedFailures::decode(message).has_value();
+    else if (as == QLatin1String("TryFailure"))
+        decoded = msg::TryFailure::decode(message).has_value();
+    else if (as == QLatin1String("SyncReply"))
+        decoded = msg::SyncReply::decode(message).has_value();
+    else
+        QFAIL("no such message in the test");
+    QCOMPARE(decoded, accepted);
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

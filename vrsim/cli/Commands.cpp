@@ -5,6 +5,7 @@
 
 #include <openvr.h>
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QImage>
 #include <QTextStream>
@@ -52,107 +53,133 @@ void expectCount(const QStringList &arguments, int count, const char *synopsis)
         throw usage(QStringLiteral("usage: vrsim %1").arg(QLatin1String(synopsis)));
 }
 
-struct Request
+// One request and its reply; throws when there is no runtime, it refused or it did not answer.
+template<class Request>
+typename Request::Reply ask(const Request &request, int timeoutMs = kReplyTimeoutMs)
 {
-    Message message;
-    int timeoutMs = kReplyTimeoutMs;
-    QString outputFile;
-};
+    ControlClient client;
+    QString error;
+    if (!client.connectToRuntime(QString::fromStdString(socketPath()), &error))
+        throw CommandError {error, 1};
+    std::optional<typename Request::Reply> reply = client.request(request, timeoutMs, &error);
+    if (!reply)
+        throw CommandError {error, 1};
+    return std::move(*reply);
+}
 
-Message requestFor(const QString &command, const QStringList &arguments, Request *request)
+void printJson(const Bytes &json)
+{
+    QFile out;
+    out.open(stdout, QIODevice::WriteOnly);
+    out.write(reinterpret_cast<const char *>(json.data()), static_cast<qint64>(json.size()));
+}
+
+void snapshot(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("S"), QStringLiteral("5"));
+    parser.addOption(timeout);
+    // The parser skips the first argument as the program's name.
+    if (!parser.parse(QStringList(QStringLiteral("snapshot")) + arguments))
+        throw usage(parser.errorText());
+    const double seconds = number(parser.value(timeout), QStringLiteral("--timeout"));
+    if (seconds < 0)
+        throw usage(QStringLiteral("--timeout wants seconds, 0 or more"));
+    const QStringList positional = parser.positionalArguments();
+    expectCount(positional, 2, "snapshot KEY FILE.png [--timeout S]");
+    msg::Snapshot request;
+    request.key = positional[0].toStdString();
+    request.timeoutMs = static_cast<int64_t>(seconds * 1000.0);
+    const QString file = positional[1];
+    const msg::SnapshotReply reply
+        = ask(request, static_cast<int>(std::min<int64_t>(request.timeoutMs + kReplyTimeoutMs, INT32_MAX)));
+    if (reply.width <= 0 || reply.height <= 0
+        || reply.pixels.size() != static_cast<size_t>(reply.width) * static_cast<size_t>(reply.height) * 4)
+        throw CommandError {QStringLiteral("the runtime sent a malformed frame"), 1};
+    const QImage image(reply.pixels.data(), reply.width, reply.height, reply.width * 4, QImage::Format_RGBA8888);
+    if (!image.save(file, "PNG"))
+        throw CommandError {QStringLiteral("cannot write %1").arg(file), 1};
+}
+
+msg::Input input(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        throw usage(QStringLiteral("usage: vrsim input KEY move X Y | down BUTTON | up BUTTON"));
+    msg::Input request;
+    request.key = arguments[0].toStdString();
+    const QString &action = arguments[1];
+    if (action == QLatin1String("move")) {
+        expectCount(arguments, 4, "input KEY move X Y");
+        request.action = InputAction::Move;
+        request.x = number(arguments[2], QStringLiteral("X"));
+        request.y = number(arguments[3], QStringLiteral("Y"));
+        return request;
+    }
+    if (action != QLatin1String("down") && action != QLatin1String("up"))
+        throw usage(QStringLiteral("input action must be move, down or up, not %1").arg(action));
+    expectCount(arguments, 3, "input KEY down|up left|right|middle");
+    if (arguments[2] == QLatin1String("left"))
+        request.button = vr::VRMouseButton_Left;
+    else if (arguments[2] == QLatin1String("right"))
+        request.button = vr::VRMouseButton_Right;
+    else if (arguments[2] == QLatin1String("middle"))
+        request.button = vr::VRMouseButton_Middle;
+    else
+        throw usage(QStringLiteral("button must be left, right or middle, not %1").arg(arguments[2]));
+    request.action = action == QLatin1String("down") ? InputAction::Down : InputAction::Up;
+    return request;
+}
+
+// Read by hand: a code may be negative, and QCommandLineParser would take "-5" for an option.
+msg::Fail fail(const QStringList &arguments)
+{
+    QStringList positional = arguments;
+    msg::Fail request;
+    request.count = 1;
+    const int option = positional.indexOf(QStringLiteral("--count"));
+    if (option >= 0) {
+        if (option + 1 >= positional.size())
+            throw usage(QStringLiteral("--count wants a number"));
+        request.count = integer(positional[option + 1], QStringLiteral("--count"));
+        positional.erase(positional.begin() + option, positional.begin() + option + 2);
+    }
+    expectCount(positional, 2, "fail METHOD CODE [--count N]");
+    request.method = positional[0].toStdString();
+    request.code = integer(positional[1], QStringLiteral("CODE"));
+    return request;
+}
+
+void run(const QString &command, const QStringList &arguments)
 {
     if (command == QLatin1String("status")) {
         expectCount(arguments, 0, "status");
-        return Message(MessageType::Status);
-    }
-    if (command == QLatin1String("snapshot")) {
-        double seconds = 5.0;
-        QStringList positional = arguments;
-        const int option = positional.indexOf(QStringLiteral("--timeout"));
-        if (option >= 0) {
-            if (option + 1 >= positional.size())
-                throw usage(QStringLiteral("--timeout wants seconds"));
-            seconds = number(positional[option + 1], QStringLiteral("--timeout"));
-            if (seconds < 0)
-                throw usage(QStringLiteral("--timeout wants seconds, 0 or more"));
-            positional.erase(positional.begin() + option, positional.begin() + option + 2);
-        }
-        expectCount(positional, 2, "snapshot KEY FILE.png [--timeout S]");
-        const auto timeout = static_cast<int64_t>(seconds * 1000.0);
-        request->timeoutMs = static_cast<int>(std::min<int64_t>(timeout + kReplyTimeoutMs, INT32_MAX));
-        request->outputFile = positional[1];
-        return Message(MessageType::Snapshot) << positional[0].toStdString() << timeout;
-    }
-    if (command == QLatin1String("input")) {
-        if (arguments.size() < 2)
-            throw usage(QStringLiteral("usage: vrsim input KEY move X Y | down BUTTON | up BUTTON"));
-        Message input(MessageType::Input);
-        input << arguments[0].toStdString();
-        const QString &action = arguments[1];
-        if (action == QLatin1String("move")) {
-            expectCount(arguments, 4, "input KEY move X Y");
-            input << static_cast<int64_t>(InputAction::Move) << number(arguments[2], QStringLiteral("X"))
-                  << number(arguments[3], QStringLiteral("Y")) << 0;
-            return input;
-        }
-        if (action != QLatin1String("down") && action != QLatin1String("up"))
-            throw usage(QStringLiteral("input action must be move, down or up, not %1").arg(action));
-        expectCount(arguments, 3, "input KEY down|up left|right|middle");
-        int button = 0;
-        if (arguments[2] == QLatin1String("left"))
-            button = vr::VRMouseButton_Left;
-        else if (arguments[2] == QLatin1String("right"))
-            button = vr::VRMouseButton_Right;
-        else if (arguments[2] == QLatin1String("middle"))
-            button = vr::VRMouseButton_Middle;
-        else
-            throw usage(QStringLiteral("button must be left, right or middle, not %1").arg(arguments[2]));
-        input << static_cast<int64_t>(action == QLatin1String("down") ? InputAction::Down : InputAction::Up) << 0.0
-              << 0.0 << button;
-        return input;
-    }
-    if (command == QLatin1String("dashboard")) {
+        printJson(ask(msg::Status()).json);
+    } else if (command == QLatin1String("counters")) {
+        expectCount(arguments, 0, "counters");
+        printJson(ask(msg::Counters()).json);
+    } else if (command == QLatin1String("snapshot")) {
+        snapshot(arguments);
+    } else if (command == QLatin1String("input")) {
+        ask(input(arguments));
+    } else if (command == QLatin1String("dashboard")) {
         expectCount(arguments, 1, "dashboard open|close");
         if (arguments[0] != QLatin1String("open") && arguments[0] != QLatin1String("close"))
             throw usage(QStringLiteral("usage: vrsim dashboard open|close"));
-        return Message(MessageType::Dashboard) << (arguments[0] == QLatin1String("open"));
+        msg::Dashboard request;
+        request.open = arguments[0] == QLatin1String("open");
+        ask(request);
+    } else if (command == QLatin1String("fail")) {
+        ask(fail(arguments));
+    } else if (command == QLatin1String("quit")) {
+        expectCount(arguments, 0, "quit");
+        ask(msg::Quit());
+    } else if (command == QLatin1String("stop")) {
+        expectCount(arguments, 0, "stop");
+        ask(msg::Stop());
+    } else {
+        throw usage(QStringLiteral("unknown command %1 (try vrsim --help)").arg(command));
     }
-    if (command == QLatin1String("fail")) {
-        QStringList positional = arguments;
-        qint64 count = 1;
-        const int option = positional.indexOf(QStringLiteral("--count"));
-        if (option >= 0) {
-            if (option + 1 >= positional.size())
-                throw usage(QStringLiteral("--count wants a number"));
-            count = integer(positional[option + 1], QStringLiteral("--count"));
-            positional.erase(positional.begin() + option, positional.begin() + option + 2);
-        }
-        expectCount(positional, 2, "fail METHOD CODE [--count N]");
-        return Message(MessageType::Fail)
-            << positional[0].toStdString() << static_cast<int64_t>(integer(positional[1], QStringLiteral("CODE")))
-            << static_cast<int64_t>(count);
-    }
-    if (command == QLatin1String("quit") || command == QLatin1String("stop") || command == QLatin1String("counters")) {
-        expectCount(arguments, 0, command.toLatin1().constData());
-        if (command == QLatin1String("quit"))
-            return Message(MessageType::Quit);
-        return Message(command == QLatin1String("stop") ? MessageType::Stop : MessageType::Counters);
-    }
-    throw usage(QStringLiteral("unknown command %1 (try vrsim --help)").arg(command));
-}
-
-void writeSnapshot(const Message &reply, const QString &file)
-{
-    MessageReader reader(reply);
-    const int64_t width = reader.integer();
-    const int64_t height = reader.integer();
-    const Bytes &pixels = reader.bytes();
-    if (!reader.ok() || width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width * height * 4))
-        throw CommandError {QStringLiteral("the runtime sent a malformed frame"), 1};
-    const QImage image(pixels.data(), static_cast<int>(width), static_cast<int>(height), static_cast<int>(width * 4),
-        QImage::Format_RGBA8888);
-    if (!image.save(file, "PNG"))
-        throw CommandError {QStringLiteral("cannot write %1").arg(file), 1};
 }
 
 } // namespace
@@ -160,24 +187,7 @@ void writeSnapshot(const Message &reply, const QString &file)
 int runCommand(const QString &command, const QStringList &arguments)
 {
     try {
-        Request request;
-        request.message = requestFor(command, arguments, &request);
-        ControlClient client;
-        QString error;
-        if (!client.connectToRuntime(QString::fromStdString(socketPath()), &error))
-            throw CommandError {error, 1};
-        const std::optional<Message> reply = client.request(request.message, request.timeoutMs, &error);
-        if (!reply)
-            throw CommandError {error, 1};
-        if (request.message.type == MessageType::Snapshot) {
-            writeSnapshot(*reply, request.outputFile);
-        } else if (request.message.type == MessageType::Status || request.message.type == MessageType::Counters) {
-            MessageReader reader(*reply);
-            const Bytes &json = reader.bytes();
-            QFile out;
-            out.open(stdout, QIODevice::WriteOnly);
-            out.write(reinterpret_cast<const char *>(json.data()), static_cast<qint64>(json.size()));
-        }
+        run(command, arguments);
         return 0;
     } catch (const CommandError &error) {
         QTextStream(stderr) << "vrsim " << command << ": " << error.message << '\n';

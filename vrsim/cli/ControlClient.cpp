@@ -11,28 +11,28 @@ bool ControlClient::connectToRuntime(const QString &path, QString *error)
         *error = QStringLiteral("no runtime is running at %1").arg(path);
         return false;
     }
-    Message hello(MessageType::Hello);
-    hello << static_cast<int64_t>(ConnectionRole::Control);
-    return exchange(hello, 5000, error).has_value();
+    msg::Hello hello;
+    hello.role = ConnectionRole::Control;
+    return exchange(hello.encode(), 5000, error).has_value();
 }
 
-std::optional<Message> ControlClient::request(Message message, int timeoutMs, QString *error)
+std::optional<Message> ControlClient::refusalChecked(Message message, int timeoutMs, QString *error)
 {
     std::optional<Message> reply = exchange(std::move(message), timeoutMs, error);
     if (!reply)
         return std::nullopt;
+    // A refusal is an outcome alone, whatever the request's own reply holds.
     MessageReader reader(*reply);
-    const int64_t failed = reader.integer();
-    const std::string text = reader.text();
+    msg::Outcome outcome;
+    wire::get(reader, outcome);
     if (!reader.ok()) {
         *error = QStringLiteral("the runtime sent a malformed reply");
         return std::nullopt;
     }
-    if (failed != 0) {
-        *error = QString::fromStdString(text);
+    if (outcome.failed) {
+        *error = QString::fromStdString(outcome.error);
         return std::nullopt;
     }
-    reply->values.erase(reply->values.begin(), reply->values.begin() + 2);
     return reply;
 }
 

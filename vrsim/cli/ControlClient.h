@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Codec.h"
-#include "Message.h"
+#include "Messages.h"
 
 #include <QLocalSocket>
 #include <QString>
@@ -15,11 +15,22 @@ class ControlClient
 {
 public:
     bool connectToRuntime(const QString &path, QString *error);
-    // The reply's values after the success flag and error text; nothing, with *error set, when
-    // the runtime refused or did not answer within timeoutMs.
-    std::optional<Message> request(Message message, int timeoutMs, QString *error);
+    // Nothing, with *error set, when the runtime refused or did not answer within timeoutMs.
+    template<class Request>
+    std::optional<typename Request::Reply> request(const Request &request, int timeoutMs, QString *error)
+    {
+        const std::optional<Message> reply = refusalChecked(request.encode(), timeoutMs, error);
+        if (!reply)
+            return std::nullopt;
+        std::optional<typename Request::Reply> decoded = Request::Reply::decode(*reply);
+        if (!decoded)
+            *error = QStringLiteral("the runtime sent a malformed reply");
+        return decoded;
+    }
 
 private:
+    // The reply, once its outcome says the runtime did what was asked.
+    std::optional<Message> refusalChecked(Message message, int timeoutMs, QString *error);
     std::optional<Message> exchange(Message message, int timeoutMs, QString *error);
 
     QLocalSocket m_socket;

@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QGuiApplication>
 #endif
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -52,57 +54,79 @@ std::unique_ptr<QCoreApplication> openOnDisplay(int &argc, char *argv[])
 }
 #endif
 
+// Which application object `serve` runs under, and whether it opens the viewer: decided here
+// alone, before the object exists, since a GUI one without a display ends the process.
+std::unique_ptr<QCoreApplication> serveApplication(
+    const vrsim::ServeArguments &serve, int &argc, char *argv[], bool *withViewer)
+{
+    *withViewer = false;
+    if (serve.headless)
+        return std::make_unique<QCoreApplication>(argc, argv);
+#ifdef VRSIM_WITH_VIEWER
+    if (!vrsim::displayAvailable()) {
+        QTextStream(stderr) << "vrsim serve: no display, so no viewer window\n";
+        return std::make_unique<QCoreApplication>(argc, argv);
+    }
+    std::unique_ptr<QCoreApplication> app = openOnDisplay(argc, argv);
+    *withViewer = QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (!*withViewer)
+        QTextStream(stderr) << "vrsim serve: the display did not answer, so no viewer window\n";
+    // Closing the viewer leaves the runtime serving; `vrsim stop` ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    return app;
+#else
+    QTextStream(stderr) << "vrsim serve: built without the viewer, so no viewer window\n";
+    return std::make_unique<QCoreApplication>(argc, argv);
+#endif
+}
+
+int serve(int &argc, char *argv[], const QStringList &arguments)
+{
+    QString error;
+    const std::optional<vrsim::ServeArguments> serve = vrsim::parseServeArguments(arguments, &error);
+    if (!serve) {
+        QTextStream(stderr) << "vrsim serve: " << error << '\n';
+        return 2;
+    }
+    bool withViewer = false;
+    const std::unique_ptr<QCoreApplication> app = serveApplication(*serve, argc, argv, &withViewer);
+    QCoreApplication::setApplicationName(QStringLiteral("vrsim"));
+#ifdef VRSIM_WITH_VIEWER
+    if (withViewer)
+        return vrsim::runServe(serve->server, openViewer);
+#endif
+    return vrsim::runServe(serve->server);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // Decided before the application exists: a GUI one without a display ends the process.
-    bool withViewer = false;
-    const auto headless = [&] {
-        for (int i = 2; i < argc; ++i) {
-            if (qstrcmp(argv[i], "--headless") == 0)
-                return true;
-        }
-        return false;
-    };
-    if (argc > 1 && qstrcmp(argv[1], "serve") == 0 && !headless()) {
-#ifdef VRSIM_WITH_VIEWER
-        withViewer = vrsim::displayAvailable();
-        if (!withViewer)
-            QTextStream(stderr) << "vrsim serve: no display, so no viewer window\n";
-#else
-        QTextStream(stderr) << "vrsim serve: built without the viewer, so no viewer window\n";
-#endif
-    }
-    std::unique_ptr<QCoreApplication> app;
-#ifdef VRSIM_WITH_VIEWER
-    if (withViewer) {
-        app = openOnDisplay(argc, argv);
-        withViewer = QGuiApplication::platformName() != QLatin1String("offscreen");
-        if (!withViewer)
-            QTextStream(stderr) << "vrsim serve: the display did not answer, so no viewer window\n";
-        // Closing the viewer leaves the runtime serving; `vrsim stop` ends it.
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-#endif
-    if (!app)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("vrsim"));
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.isEmpty()) {
-        QTextStream(stderr) << "vrsim: no command given (try vrsim --help)\n";
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    // Everything after the command is the command's own, negative numbers included.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(help);
+    if (!parser.parse(arguments)) {
+        QTextStream(stderr) << "vrsim: " << parser.errorText() << " (try vrsim --help)\n";
         return 2;
     }
-    const QString command = arguments.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    QStringList positional = parser.positionalArguments();
+    if (parser.isSet(help) || positional.value(0) == QLatin1String("help")) {
         vrsim::printUsage();
         return 0;
     }
+    if (positional.isEmpty()) {
+        QTextStream(stderr) << "vrsim: no command given (try vrsim --help)\n";
+        return 2;
+    }
+    const QString command = positional.takeFirst();
     if (command == QLatin1String("serve"))
-#ifdef VRSIM_WITH_VIEWER
-        return vrsim::runServe(arguments, withViewer ? vrsim::ViewerOpener(openViewer) : vrsim::ViewerOpener());
-#else
-        return vrsim::runServe(arguments);
-#endif
-    return vrsim::runCommand(command, arguments);
+        return serve(argc, argv, positional);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vrsim"));
+    return vrsim::runCommand(command, positional);
 }

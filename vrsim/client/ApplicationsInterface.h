@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Message.h"
+#include "Messages.h"
 
 #include <openvr.h>
 
@@ -24,8 +24,12 @@ public:
     bool GetApplicationAutoLaunch(const char *pchAppKey) override;
 
 private:
-    vr::EVRApplicationError manifestRequest(MessageType type, const char *path, bool temporary);
-    int64_t ask(MessageType type, const char *appKey, int64_t argument, int64_t failed);
+    // The manifest's absolute path, or empty when there is none the wire can carry.
+    static std::string manifestPath(const char *path);
+    static bool keyFits(const char *appKey);
+    // The reply's code, or `failed` when the runtime did not answer.
+    template<class Request>
+    int32_t ask(const Request &request, int32_t failed);
 
     RuntimeClient &m_client;
 };

@@ -60,75 +60,58 @@ void ClientState::addOverlay(vr::VROverlayHandle_t handle, bool dashboard, bool 
     overlays.push_back(std::move(overlay));
 }
 
-void ClientState::apply(const Message &message)
+void ClientState::apply(const msg::Event &push)
 {
-    MessageReader reader(message);
-    switch (message.type) {
-    case MessageType::Event: {
-        const auto handle = static_cast<vr::VROverlayHandle_t>(reader.integer());
-        vr::VREvent_t event {};
-        event.eventType = static_cast<uint32_t>(reader.integer());
-        event.trackedDeviceIndex = static_cast<vr::TrackedDeviceIndex_t>(reader.integer());
-        event.data.mouse.x = static_cast<float>(reader.real());
-        event.data.mouse.y = static_cast<float>(reader.real());
-        event.data.mouse.button = static_cast<uint32_t>(reader.integer());
-        if (!reader.ok())
-            return;
-        const int64_t now = monotonicNs();
-        std::lock_guard<std::mutex> lock(mutex);
-        if (handle == vr::k_ulOverlayHandleInvalid) {
-            systemEvents.push(event, now);
-        } else if (LocalOverlay *overlay = find(handle)) {
-            overlay->events.push(event, now);
-        }
-        return;
-    }
-    case MessageType::DashboardState: {
-        const bool open = reader.integer() != 0;
-        if (reader.ok())
-            dashboardVisible = open;
-        return;
-    }
-    case MessageType::OverlayVisibility: {
-        const auto handle = static_cast<vr::VROverlayHandle_t>(reader.integer());
-        const bool visible = reader.integer() != 0;
-        if (!reader.ok())
-            return;
-        std::lock_guard<std::mutex> lock(mutex);
-        if (LocalOverlay *overlay = find(handle))
-            overlay->visible = visible;
-        return;
-    }
-    case MessageType::ArmedFailures: {
-        const auto mask = static_cast<uint32_t>(reader.integer());
-        if (reader.ok())
-            armedFailures = mask;
-        return;
-    }
-    case MessageType::WantFrame: {
-        const auto handle = static_cast<vr::VROverlayHandle_t>(reader.integer());
-        if (!reader.ok())
-            return;
-        std::lock_guard<std::mutex> lock(mutex);
-        if (LocalOverlay *overlay = find(handle)) {
-            overlay->frameWanted = true;
-            overlay->serveFromLastTexture = overlay->lastTexture != 0;
-            if (overlay->serveFromLastTexture)
-                framesWanted = true;
-        }
-        return;
-    }
-    default:
-        return;
+    vr::VREvent_t event {};
+    event.eventType = push.eventType;
+    event.trackedDeviceIndex = push.device;
+    event.data.mouse.x = static_cast<float>(push.x);
+    event.data.mouse.y = static_cast<float>(push.y);
+    event.data.mouse.button = push.button;
+    const int64_t now = monotonicNs();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (push.handle == vr::k_ulOverlayHandleInvalid) {
+        systemEvents.push(event, now);
+    } else if (LocalOverlay *overlay = find(push.handle)) {
+        overlay->events.push(event, now);
     }
 }
 
-Message ClientState::syncReply(uint32_t id)
+void ClientState::apply(const msg::DashboardState &push)
 {
-    Message reply(MessageType::Reply, id);
+    dashboardVisible = push.open;
+}
+
+void ClientState::apply(const msg::OverlayVisibility &push)
+{
     std::lock_guard<std::mutex> lock(mutex);
+    if (LocalOverlay *overlay = find(push.handle))
+        overlay->visible = push.visible;
+}
+
+void ClientState::apply(const msg::ArmedFailures &push)
+{
+    armedFailures = push.mask;
+}
+
+void ClientState::apply(const msg::WantFrame &push)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (LocalOverlay *overlay = find(push.handle)) {
+        overlay->frameWanted = true;
+        overlay->serveFromLastTexture = overlay->lastTexture != 0;
+        if (overlay->serveFromLastTexture)
+            framesWanted = true;
+    }
+}
+
+msg::SyncReply ClientState::syncReply()
+{
+    msg::SyncReply reply;
+    std::lock_guard<std::mutex> lock(mutex);
+    reply.overlays.reserve(overlays.size());
     for (const LocalOverlay &overlay : overlays)
-        reply << overlay.handle << overlay.submits << overlay.textureWidth << overlay.textureHeight;
+        reply.overlays.push_back({overlay.handle, overlay.submits, overlay.textureWidth, overlay.textureHeight});
     return reply;
 }
 

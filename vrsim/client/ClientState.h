@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DisplayTiming.h"
-#include "Message.h"
+#include "Messages.h"
 
 #include <openvr.h>
 
@@ -63,9 +63,13 @@ class ClientState
 public:
     void reset();
 
-    // Applies one message the runtime pushed.
-    void apply(const Message &message);
-    Message syncReply(uint32_t id);
+    // What the runtime pushed; a Sync is answered with syncReply().
+    void apply(const msg::Event &push);
+    void apply(const msg::DashboardState &push);
+    void apply(const msg::OverlayVisibility &push);
+    void apply(const msg::ArmedFailures &push);
+    void apply(const msg::WantFrame &push);
+    msg::SyncReply syncReply();
 
     // Callers hold mutex for these.
     LocalOverlay *find(vr::VROverlayHandle_t handle);

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "Message.h"
+#include "Messages.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <unordered_map>
 
 namespace vrsim {
@@ -38,6 +40,30 @@ public:
     bool send(const Message &message);
     // Nothing when the runtime is gone or silent for `timeout`.
     std::optional<Message> request(Message message, std::chrono::milliseconds timeout, ReplyHook hook = {});
+
+    template<class Push>
+    bool send(const Push &push)
+    {
+        return send(push.encode());
+    }
+
+    // A request struct and its Reply struct; nothing as for request(), or when the reply is
+    // malformed (then `hook` is not run either).
+    template<class Request, class Hook = std::nullptr_t>
+    std::optional<typename Request::Reply> call(
+        const Request &question, std::chrono::milliseconds timeout, Hook hook = nullptr)
+    {
+        using Reply = typename Request::Reply;
+        ReplyHook rawHook;
+        if constexpr (!std::is_same_v<Hook, std::nullptr_t>) {
+            rawHook = [hook = std::move(hook)](const Message &message) {
+                if (const std::optional<Reply> reply = Reply::decode(message))
+                    hook(*reply);
+            };
+        }
+        const std::optional<Message> reply = request(question.encode(), timeout, std::move(rawHook));
+        return reply ? Reply::decode(*reply) : std::nullopt;
+    }
 
 private:
     struct Pending

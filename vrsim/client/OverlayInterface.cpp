@@ -19,25 +19,9 @@ bool fitsOnWire(const char *text)
     return std::strlen(text) <= kMaxTextLength;
 }
 
-vr::EVROverlayError replyError(const std::optional<Message> &reply)
-{
-    if (!reply)
-        return vr::VROverlayError_RequestFailed;
-    MessageReader reader(*reply);
-    const auto error = static_cast<vr::EVROverlayError>(reader.integer());
-    return reader.ok() ? error : vr::VROverlayError_RequestFailed;
-}
-
-Message propertyUpdate(vr::VROverlayHandle_t handle, OverlayProperty property)
-{
-    Message update(MessageType::OverlayProperty);
-    update << handle << static_cast<int64_t>(property);
-    return update;
-}
-
 } // namespace
 
-template<class Change>
+template<class Update, class Change>
 vr::EVROverlayError OverlayInterface::changeOverlay(vr::VROverlayHandle_t handle, ApiMethod method, Change change)
 {
     m_client.serveWantedFrames();
@@ -45,7 +29,8 @@ vr::EVROverlayError OverlayInterface::changeOverlay(vr::VROverlayHandle_t handle
         return vr::VROverlayError_RequestFailed;
     if (const int failure = m_client.injectedFailure(method))
         return static_cast<vr::EVROverlayError>(failure);
-    Message update;
+    Update update;
+    update.handle = handle;
     {
         ClientState &state = m_client.state();
         std::lock_guard<std::mutex> lock(state.mutex);
@@ -90,36 +75,30 @@ vr::EVROverlayError OverlayInterface::create(const char *key, const char *name, 
     if (!fitsOnWire(name))
         return vr::VROverlayError_NameTooLong;
 
-    Message request(MessageType::CreateOverlay);
-    request << key << name << dashboard;
+    msg::CreateOverlay request;
+    request.key = key;
+    request.name = name;
+    request.dashboard = dashboard;
     ClientState &state = m_client.state();
-    vr::VROverlayHandle_t created = vr::k_ulOverlayHandleInvalid;
-    vr::VROverlayHandle_t thumbnail = vr::k_ulOverlayHandleInvalid;
     // The overlay joins the mirror before anything the runtime pushes about it is applied.
-    auto addToMirror = [&](const Message &reply) {
-        MessageReader reader(reply);
-        const int64_t error = reader.integer();
-        const auto main = static_cast<vr::VROverlayHandle_t>(reader.integer());
-        const auto second = static_cast<vr::VROverlayHandle_t>(reader.integer());
-        const bool visible = reader.integer() != 0;
-        if (!reader.ok() || error != vr::VROverlayError_None)
+    auto addToMirror = [&](const msg::CreateOverlayReply &reply) {
+        if (reply.error != vr::VROverlayError_None)
             return;
         std::lock_guard<std::mutex> lock(state.mutex);
-        state.addOverlay(main, dashboard, visible);
+        state.addOverlay(reply.handle, dashboard, reply.visible);
         if (dashboard)
-            state.addOverlay(second, true, visible);
-        created = main;
-        thumbnail = second;
+            state.addOverlay(reply.thumbnailHandle, true, reply.visible);
     };
-    const std::optional<Message> reply
-        = m_client.connection().request(request, RuntimeClient::kReplyTimeout, addToMirror);
-    const vr::EVROverlayError error = replyError(reply);
-    if (error == vr::VROverlayError_None) {
-        *mainHandle = created;
+    const std::optional<msg::CreateOverlayReply> reply
+        = m_client.connection().call(request, RuntimeClient::kReplyTimeout, addToMirror);
+    if (!reply)
+        return vr::VROverlayError_RequestFailed;
+    if (reply->error == vr::VROverlayError_None) {
+        *mainHandle = reply->handle;
         if (thumbnailHandle)
-            *thumbnailHandle = thumbnail;
+            *thumbnailHandle = reply->thumbnailHandle;
     }
-    return error;
+    return static_cast<vr::EVROverlayError>(reply->error);
 }
 
 vr::EVROverlayError OverlayInterface::ShowOverlay(vr::VROverlayHandle_t ulOverlayHandle)
@@ -135,19 +114,19 @@ vr::EVROverlayError OverlayInterface::HideOverlay(vr::VROverlayHandle_t ulOverla
 vr::EVROverlayError OverlayInterface::setVisible(vr::VROverlayHandle_t handle, bool visible, ApiMethod method)
 {
     bool refused = false;
-    const vr::EVROverlayError error = changeOverlay(handle, method, [&](LocalOverlay &overlay, Message &update) {
-        // Only the dashboard shows and hides its overlays.
-        if (overlay.dashboard) {
-            refused = true;
-            return false;
-        }
-        if (overlay.visible == visible)
-            return false;
-        overlay.visible = visible;
-        update = propertyUpdate(handle, OverlayProperty::Visible);
-        update << visible;
-        return true;
-    });
+    const vr::EVROverlayError error
+        = changeOverlay<msg::SetOverlayVisible>(handle, method, [&](LocalOverlay &overlay, auto &update) {
+              // Only the dashboard shows and hides its overlays.
+              if (overlay.dashboard) {
+                  refused = true;
+                  return false;
+              }
+              if (overlay.visible == visible)
+                  return false;
+              overlay.visible = visible;
+              update.visible = visible;
+              return true;
+          });
     return refused ? vr::VROverlayError_PermissionDenied : error;
 }
 
@@ -218,8 +197,12 @@ vr::EVROverlayError OverlayInterface::SetOverlayTexture(
         }
     }
     if (wanted) {
-        Message frame(MessageType::Frame);
-        frame << ulOverlayHandle << submits << width << height << std::move(pixels);
+        msg::Frame frame;
+        frame.handle = ulOverlayHandle;
+        frame.submits = submits;
+        frame.width = width;
+        frame.height = height;
+        frame.pixels = std::move(pixels);
         m_client.connection().send(frame);
     }
     return vr::VROverlayError_None;
@@ -243,15 +226,16 @@ vr::EVROverlayError OverlayInterface::SetOverlayMouseScale(
     auto positive = [](float value) { return std::isfinite(value) && value > 0; };
     if (!pvecMouseScale || !positive(pvecMouseScale->v[0]) || !positive(pvecMouseScale->v[1]))
         return vr::VROverlayError_InvalidParameter;
-    return changeOverlay(ulOverlayHandle, ApiMethod::SetOverlayMouseScale, [&](LocalOverlay &overlay, Message &update) {
-        if (overlay.mouseScale[0] == pvecMouseScale->v[0] && overlay.mouseScale[1] == pvecMouseScale->v[1])
-            return false;
-        overlay.mouseScale[0] = pvecMouseScale->v[0];
-        overlay.mouseScale[1] = pvecMouseScale->v[1];
-        update = propertyUpdate(ulOverlayHandle, OverlayProperty::MouseScale);
-        update << pvecMouseScale->v[0] << pvecMouseScale->v[1];
-        return true;
-    });
+    return changeOverlay<msg::SetOverlayMouseScale>(
+        ulOverlayHandle, ApiMethod::SetOverlayMouseScale, [&](LocalOverlay &overlay, auto &update) {
+            if (overlay.mouseScale[0] == pvecMouseScale->v[0] && overlay.mouseScale[1] == pvecMouseScale->v[1])
+                return false;
+            overlay.mouseScale[0] = pvecMouseScale->v[0];
+            overlay.mouseScale[1] = pvecMouseScale->v[1];
+            update.width = pvecMouseScale->v[0];
+            update.height = pvecMouseScale->v[1];
+            return true;
+        });
 }
 
 vr::EVROverlayError OverlayInterface::SetOverlayWidthInMeters(
@@ -259,13 +243,12 @@ vr::EVROverlayError OverlayInterface::SetOverlayWidthInMeters(
 {
     if (!(std::isfinite(fWidthInMeters) && fWidthInMeters > 0))
         return vr::VROverlayError_InvalidParameter;
-    return changeOverlay(
-        ulOverlayHandle, ApiMethod::SetOverlayWidthInMeters, [&](LocalOverlay &overlay, Message &update) {
+    return changeOverlay<msg::SetOverlayWidthInMeters>(
+        ulOverlayHandle, ApiMethod::SetOverlayWidthInMeters, [&](LocalOverlay &overlay, auto &update) {
             if (overlay.widthInMeters == fWidthInMeters)
                 return false;
             overlay.widthInMeters = fWidthInMeters;
-            update = propertyUpdate(ulOverlayHandle, OverlayProperty::WidthInMeters);
-            update << fWidthInMeters;
+            update.meters = fWidthInMeters;
             return true;
         });
 }
@@ -274,14 +257,14 @@ vr::EVROverlayError OverlayInterface::SetOverlayAlpha(vr::VROverlayHandle_t ulOv
 {
     if (!(fAlpha >= 0.0f && fAlpha <= 1.0f))
         return vr::VROverlayError_InvalidParameter;
-    return changeOverlay(ulOverlayHandle, ApiMethod::SetOverlayAlpha, [&](LocalOverlay &overlay, Message &update) {
-        if (overlay.alpha == fAlpha)
-            return false;
-        overlay.alpha = fAlpha;
-        update = propertyUpdate(ulOverlayHandle, OverlayProperty::Alpha);
-        update << fAlpha;
-        return true;
-    });
+    return changeOverlay<msg::SetOverlayAlpha>(
+        ulOverlayHandle, ApiMethod::SetOverlayAlpha, [&](LocalOverlay &overlay, auto &update) {
+            if (overlay.alpha == fAlpha)
+                return false;
+            overlay.alpha = fAlpha;
+            update.alpha = fAlpha;
+            return true;
+        });
 }
 
 vr::EVROverlayError OverlayInterface::SetOverlayInputMethod(
@@ -289,13 +272,12 @@ vr::EVROverlayError OverlayInterface::SetOverlayInputMethod(
 {
     if (eInputMethod != vr::VROverlayInputMethod_None && eInputMethod != vr::VROverlayInputMethod_Mouse)
         return vr::VROverlayError_InvalidParameter;
-    return changeOverlay(
-        ulOverlayHandle, ApiMethod::SetOverlayInputMethod, [&](LocalOverlay &overlay, Message &update) {
+    return changeOverlay<msg::SetOverlayInputMethod>(
+        ulOverlayHandle, ApiMethod::SetOverlayInputMethod, [&](LocalOverlay &overlay, auto &update) {
             if (overlay.inputMethod == eInputMethod)
                 return false;
             overlay.inputMethod = eInputMethod;
-            update = propertyUpdate(ulOverlayHandle, OverlayProperty::InputMethod);
-            update << static_cast<int64_t>(eInputMethod);
+            update.method = eInputMethod;
             return true;
         });
 }
@@ -314,19 +296,18 @@ vr::EVROverlayError OverlayInterface::SetOverlayTransformTrackedDeviceRelative(v
                 return vr::VROverlayError_InvalidParameter;
         }
     }
-    return changeOverlay(ulOverlayHandle, ApiMethod::SetOverlayTransformTrackedDeviceRelative,
-        [&](LocalOverlay &overlay, Message &update) {
+    return changeOverlay<msg::SetOverlayTransform>(
+        ulOverlayHandle, ApiMethod::SetOverlayTransformTrackedDeviceRelative, [&](LocalOverlay &overlay, auto &update) {
             if (overlay.hasTransform && overlay.transformDevice == unTrackedDevice
                 && std::memcmp(&overlay.transform, matrix, sizeof *matrix) == 0)
                 return false;
             overlay.hasTransform = true;
             overlay.transformDevice = unTrackedDevice;
             overlay.transform = *matrix;
-            update = propertyUpdate(ulOverlayHandle, OverlayProperty::Transform);
-            update << unTrackedDevice;
-            for (const auto &row : matrix->m) {
-                for (float value : row)
-                    update << value;
+            update.device = unTrackedDevice;
+            for (size_t row = 0; row < 3; ++row) {
+                for (size_t column = 0; column < 4; ++column)
+                    update.matrix[row * 4 + column] = matrix->m[row][column];
             }
             return true;
         });
@@ -347,9 +328,11 @@ vr::EVROverlayError OverlayInterface::SetOverlayFromFile(vr::VROverlayHandle_t u
         if (!state.find(ulOverlayHandle))
             return vr::VROverlayError_InvalidHandle;
     }
-    Message request(MessageType::SetOverlayFromFile);
-    request << ulOverlayHandle << path;
-    return replyError(m_client.connection().request(request, RuntimeClient::kReplyTimeout));
+    msg::SetOverlayFromFile request;
+    request.handle = ulOverlayHandle;
+    request.path = path;
+    const std::optional<msg::Result> reply = m_client.connection().call(request, RuntimeClient::kReplyTimeout);
+    return reply ? static_cast<vr::EVROverlayError>(reply->code) : vr::VROverlayError_RequestFailed;
 }
 
 } // namespace vrsim

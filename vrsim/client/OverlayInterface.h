@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ApiMethod.h"
-#include "Message.h"
+#include "Messages.h"
 
 #include <openvr.h>
 
@@ -47,8 +47,9 @@ private:
         vr::VROverlayHandle_t *thumbnailHandle);
     vr::EVROverlayError setVisible(vr::VROverlayHandle_t handle, bool visible, ApiMethod method);
     // The common path of the setters: connection, armed failure, handle; then change(overlay,
-    // update) edits the mirrored overlay and returns true when the runtime must hear of it.
-    template<class Change>
+    // update) edits the mirrored overlay and the Update message for it, and returns true when the
+    // runtime must hear of it.
+    template<class Update, class Change>
     vr::EVROverlayError changeOverlay(vr::VROverlayHandle_t handle, ApiMethod method, Change change);
 
     RuntimeClient &m_client;

@@ -53,32 +53,27 @@ uint32_t RuntimeClient::init(vr::EVRInitError *error, vr::EVRApplicationType typ
         report(vr::VRInitError_IPC_ConnectFailed);
         return 0;
     }
-    Message hello(MessageType::Hello);
-    hello << static_cast<int64_t>(ConnectionRole::Application) << static_cast<int64_t>(type);
+    msg::Hello hello;
+    hello.role = ConnectionRole::Application;
+    hello.applicationType = static_cast<int32_t>(type);
     auto initError = vr::VRInitError_IPC_ConnectFailed;
     // Applied on the reader thread so that no push after the reply can be overwritten by it.
-    auto applyHello = [this, &initError](const Message &reply) {
-        MessageReader reader(reply);
-        const auto code = static_cast<vr::EVRInitError>(reader.integer());
-        if (!reader.ok() || code != vr::VRInitError_None) {
-            initError = reader.ok() ? code : vr::VRInitError_IPC_ConnectFailed;
+    auto applyHello = [this, &initError](const msg::HelloReply &reply) {
+        if (reply.initError != vr::VRInitError_None) {
+            initError = static_cast<vr::EVRInitError>(reply.initError);
             return;
         }
         DisplayTiming timing;
-        timing.hz = reader.real();
-        timing.secondsFromVsyncToPhotons = reader.real();
-        timing.epochNs = reader.integer();
-        const bool dashboardOpen = reader.integer() != 0;
-        const auto armed = static_cast<uint32_t>(reader.integer());
-        if (!reader.ok())
-            return;
+        timing.hz = reply.hz;
+        timing.secondsFromVsyncToPhotons = reply.secondsFromVsyncToPhotons;
+        timing.epochNs = reply.epochNs;
         std::lock_guard<std::mutex> stateLock(m_state.mutex);
         m_state.timing = timing;
-        m_state.dashboardVisible = dashboardOpen;
-        m_state.armedFailures = armed;
+        m_state.dashboardVisible = reply.dashboardOpen;
+        m_state.armedFailures = reply.armedFailures;
         initError = vr::VRInitError_None;
     };
-    if (!m_connection.request(hello, kReplyTimeout, applyHello) || initError != vr::VRInitError_None) {
+    if (!m_connection.call(hello, kReplyTimeout, applyHello) || initError != vr::VRInitError_None) {
         m_connection.close();
         report(initError);
         return 0;
@@ -132,14 +127,10 @@ int RuntimeClient::injectedFailure(ApiMethod method)
 {
     if (!(m_state.armedFailures.load(std::memory_order_relaxed) & methodBit(method)))
         return 0;
-    Message ask(MessageType::TryFailure);
-    ask << static_cast<int64_t>(method);
-    const std::optional<Message> reply = m_connection.request(ask, kReplyTimeout);
-    if (!reply)
-        return 0;
-    MessageReader reader(*reply);
-    const int64_t code = reader.integer();
-    return reader.ok() ? static_cast<int>(code) : 0;
+    msg::TryFailure ask;
+    ask.method = method;
+    const std::optional<msg::Result> reply = m_connection.call(ask, kReplyTimeout);
+    return reply ? reply->code : 0;
 }
 
 void RuntimeClient::serveFromLastTextures()
@@ -181,20 +172,31 @@ void RuntimeClient::serveFromLastTextures()
             overlay->frameWanted = false;
             submits = overlay->submits;
         }
-        Message frame(MessageType::Frame);
-        frame << entry.handle << submits << width << height << std::move(pixels);
+        msg::Frame frame;
+        frame.handle = entry.handle;
+        frame.submits = submits;
+        frame.width = width;
+        frame.height = height;
+        frame.pixels = std::move(pixels);
         m_connection.send(frame);
     }
 }
 
 void RuntimeClient::onPush(const Message &message)
 {
-    if (message.type == MessageType::Sync) {
-        // Sent after everything applied so far, so the runtime knows this process is in step.
-        m_connection.send(m_state.syncReply(message.id));
-        return;
-    }
-    m_state.apply(message);
+    dispatch(RuntimePushes(), message, [&](const auto &push) { apply(message.id, push); });
+}
+
+void RuntimeClient::apply(uint32_t id, const msg::Sync &)
+{
+    // Sent after everything applied so far, so the runtime knows this process is in step.
+    m_connection.send(m_state.syncReply().encode(id));
+}
+
+template<class Push>
+void RuntimeClient::apply(uint32_t, const Push &push)
+{
+    m_state.apply(push);
 }
 
 } // namespace vrsim

@@ -56,6 +56,10 @@ private:
     ~RuntimeClient();
 
     void onPush(const Message &message);
+    void apply(uint32_t id, const msg::Sync &sync);
+    // Everything else the runtime pushes changes the mirror.
+    template<class Push>
+    void apply(uint32_t id, const Push &push);
     void serveFromLastTextures();
 
     std::mutex m_lifecycleMutex;

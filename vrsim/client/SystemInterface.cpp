@@ -62,7 +62,7 @@ void SystemInterface::AcknowledgeQuit_Exiting()
 {
     // Nothing to wait for: the runtime only records it, and an application that is leaving
     // must not stall on a runtime that may be going away itself.
-    m_client.connection().send(Message(MessageType::QuitAcknowledged));
+    m_client.connection().send(msg::QuitAcknowledged());
 }
 
 } // namespace vrsim

@@ -2,44 +2,17 @@
 
 namespace vrsim {
 
-namespace {
-
-constexpr const char *kNames[] = {
-    "VR_InitInternal2",
-    "CreateOverlay",
-    "CreateDashboardOverlay",
-    "ShowOverlay",
-    "HideOverlay",
-    "SetOverlayTexture",
-    "SetOverlayMouseScale",
-    "SetOverlayWidthInMeters",
-    "SetOverlayAlpha",
-    "SetOverlayInputMethod",
-    "SetOverlayFromFile",
-    "SetOverlayTransformTrackedDeviceRelative",
-    "AddApplicationManifest",
-    "RemoveApplicationManifest",
-    "SetApplicationAutoLaunch",
-};
-
-static_assert(sizeof(kNames) / sizeof(kNames[0]) == static_cast<size_t>(ApiMethod::Count));
-static_assert(static_cast<size_t>(ApiMethod::Count) <= 32);
-
-} // namespace
-
 const char *apiMethodName(ApiMethod method)
 {
     const auto index = static_cast<size_t>(method);
-    return index < static_cast<size_t>(ApiMethod::Count) ? kNames[index] : "";
+    return index < kApiMethodCount ? kApiMethodNames[index].name : "";
 }
 
 std::optional<ApiMethod> apiMethodFromName(const std::string &name)
 {
-    // The inline VR_Init is what callers write; it fails exactly when VR_InitInternal2 does.
-    if (name == "VR_Init")
-        return ApiMethod::VR_InitInternal2;
-    for (size_t i = 0; i < static_cast<size_t>(ApiMethod::Count); ++i) {
-        if (name == kNames[i])
+    for (size_t i = 0; i < kApiMethodCount; ++i) {
+        const ApiMethodName &entry = kApiMethodNames[i];
+        if (name == entry.name || (entry.alias && name == entry.alias))
             return static_cast<ApiMethod>(i);
     }
     return std::nullopt;
@@ -48,10 +21,12 @@ std::optional<ApiMethod> apiMethodFromName(const std::string &name)
 std::string apiMethodNames()
 {
     std::string names;
-    for (const char *name : kNames) {
+    for (const ApiMethodName &entry : kApiMethodNames) {
         if (!names.empty())
             names += ", ";
-        names += name;
+        names += entry.name;
+        if (entry.alias)
+            names += std::string(" (or ") + entry.alias + ")";
     }
     return names;
 }

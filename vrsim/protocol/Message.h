@@ -9,60 +9,54 @@
 
 namespace vrsim {
 
-// What travels between applications, the runtime and the command line. Requests carry an id
-// that their Reply echoes; pushes from the runtime carry id 0 unless they want a Reply too.
+// What travels between applications, the runtime and the command line; the fields of each are
+// those of its struct in Messages.h. Requests carry an id that their Reply echoes; pushes from the
+// runtime carry id 0 unless they want a Reply too.
 enum class MessageType : uint16_t {
-    // Application or control connection to the runtime
-    Hello = 1, // role, application type -> Reply(init error, hz, photons, epoch ns, dashboard open, armed failures)
+    Hello = 1,
     // Application to the runtime
-    CreateOverlay, // key, name, dashboard -> Reply(error, handle, thumbnail handle, visible)
-    SetOverlayFromFile, // handle, path -> Reply(error)
-    TryFailure, // api method -> Reply(error code, 0 to go on)
-    AddManifest, // path, temporary -> Reply(error)
-    RemoveManifest, // path -> Reply(error)
-    IsInstalled, // app key -> Reply(installed)
-    SetAutoLaunch, // app key, on -> Reply(error)
-    GetAutoLaunch, // app key -> Reply(on)
-    OverlayProperty, // handle, OverlayProperty, values...; no reply
-    Frame, // handle, submits, width, height, RGBA pixels bottom row first; no reply
-    // Runtime to an application
-    Event, // overlay handle (0: system queue), event type, device, x, y, button
-    DashboardState, // open
-    OverlayVisibility, // handle, visible
-    ArmedFailures, // bit mask of ApiMethod
-    WantFrame, // handle
-    Sync, // -> Reply((handle, submits, width, height)...) once everything sent before it is applied
-    // Control connection to the runtime
-    Status, // -> Reply(0, "", json)
-    Snapshot, // overlay key, timeout ms -> Reply(0, "", width, height, RGBA pixels top row first)
-    Input, // overlay key, InputAction, x, y, button
-    Dashboard, // open
-    Quit,
-    Fail, // api method name, code, count
-    Stop,
-    Counters, // -> Reply(0, "", json)
-    // Answer to any request; control replies start with (ok 0 or 1, error text)
-    Reply,
-    // Application to the runtime, after VREvent_Quit: it is exiting; no reply. (After Reply so
-    // that the numbers of the types above stay as they were.)
+    CreateOverlay,
+    SetOverlayFromFile,
+    TryFailure,
+    AddManifest,
+    RemoveManifest,
+    IsInstalled,
+    SetAutoLaunch,
+    GetAutoLaunch,
+    SetOverlayVisible,
+    SetOverlayMouseScale,
+    SetOverlayWidthInMeters,
+    SetOverlayAlpha,
+    SetOverlayInputMethod,
+    SetOverlayTransform,
+    Frame,
     QuitAcknowledged,
+    // Runtime to an application
+    Event,
+    DashboardState,
+    OverlayVisibility,
+    ArmedFailures,
+    WantFrame,
+    Sync,
+    // Control connection to the runtime
+    Status,
+    Snapshot,
+    Input,
+    Dashboard,
+    Quit,
+    Fail,
+    Stop,
+    Counters,
+    // Answer to any request
+    Reply,
 };
 
 constexpr uint16_t kFirstMessageType = static_cast<uint16_t>(MessageType::Hello);
-constexpr uint16_t kLastMessageType = static_cast<uint16_t>(MessageType::QuitAcknowledged);
+constexpr uint16_t kLastMessageType = static_cast<uint16_t>(MessageType::Reply);
 
 enum class ConnectionRole : int64_t {
     Application = 1,
     Control = 2,
-};
-
-enum class OverlayProperty : int64_t {
-    Visible = 1, // visible
-    MouseScale, // width, height
-    WidthInMeters, // meters
-    Alpha, // alpha
-    InputMethod, // method
-    Transform, // device, 12 matrix values row by row
 };
 
 enum class InputAction : int64_t {
@@ -116,7 +110,10 @@ public:
     std::string text();
     const Bytes &bytes();
     bool atEnd() const { return m_next >= m_message.values.size(); }
+    size_t remaining() const { return atEnd() ? 0 : m_message.values.size() - m_next; }
     bool ok() const { return m_ok; }
+    // For a value that is there but cannot be what it claims.
+    void fail() { m_ok = false; }
 
 private:
     template<class T>

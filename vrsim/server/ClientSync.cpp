@@ -1,6 +1,6 @@
 #include "ClientSync.h"
 
-#include "Message.h"
+#include "Messages.h"
 #include "PeerConnection.h"
 
 #include <QTimer>
@@ -26,7 +26,7 @@ void ClientSync::start(const QList<PeerConnection *> &peers, std::function<void(
             m_nextId = 1;
         m_waiting[id] = {peer, round};
         ++round->outstanding;
-        peer->send(Message(MessageType::Sync, id));
+        peer->send(msg::Sync(), id);
     }
     if (round->outstanding == 0) {
         settle(round);

@@ -13,14 +13,19 @@ namespace vrsim {
 
 namespace {
 
-Message success(quint32 id)
+msg::ControlReply success()
 {
-    return Message(MessageType::Reply, id) << 0 << "";
+    return msg::ControlReply();
 }
 
+// Every control reply starts with the outcome, so a failure is a ControlReply whatever the
+// request's own reply holds.
 Message failure(quint32 id, const QString &error)
 {
-    return Message(MessageType::Reply, id) << 1 << error.toStdString();
+    msg::ControlReply reply;
+    reply.outcome.failed = true;
+    reply.outcome.error = error.toStdString();
+    return reply.encode(id);
 }
 
 Bytes jsonBytes(const QJsonObject &object)
@@ -41,97 +46,91 @@ ControlHandler::ControlHandler(Runtime &runtime, QObject *parent)
 
 void ControlHandler::handle(PeerConnection *peer, const Message &request)
 {
-    MessageReader reader(request);
-    switch (request.type) {
-    case MessageType::Status: {
-        QPointer<PeerConnection> guard(peer);
-        const quint32 id = request.id;
-        // Applications count their submits themselves; the sync brings the counts in.
-        m_runtime.syncApplications([this, guard, id] {
-            if (guard)
-                guard->send(success(id) << jsonBytes(statusReport(m_runtime)));
-        });
-        return;
-    }
-    case MessageType::Counters:
-        peer->send(success(request.id) << jsonBytes(QJsonObject {
-                       {QStringLiteral("applicationMessages"), static_cast<qint64>(m_runtime.applicationMessages())},
-                       {QStringLiteral("framesReceived"), static_cast<qint64>(m_runtime.framesReceived())}}));
-        return;
-    case MessageType::Snapshot:
-        snapshot(peer, request);
-        return;
-    case MessageType::Input: {
-        const QString key = QString::fromStdString(reader.text());
-        const auto action = static_cast<InputAction>(reader.integer());
-        const double x = reader.real();
-        const double y = reader.real();
-        const int button = static_cast<int>(reader.integer());
-        if (!reader.ok())
-            break;
-        const QString error = m_runtime.queueInput(key, action, x, y, button);
-        if (!error.isEmpty()) {
-            peer->send(failure(request.id, error));
-            return;
-        }
-        succeedAfterSync(peer, request.id);
-        return;
-    }
-    case MessageType::Dashboard: {
-        const bool open = reader.integer() != 0;
-        if (!reader.ok())
-            break;
-        m_runtime.setDashboardOpen(open);
-        succeedAfterSync(peer, request.id);
-        return;
-    }
-    case MessageType::Quit:
-        m_runtime.sendQuit();
-        succeedAfterSync(peer, request.id);
-        return;
-    case MessageType::Fail: {
-        const std::string name = reader.text();
-        const int64_t code = reader.integer();
-        const int64_t count = reader.integer();
-        if (!reader.ok())
-            break;
-        const std::optional<ApiMethod> method = apiMethodFromName(name);
-        if (!method) {
-            peer->send(failure(request.id,
-                QStringLiteral("no API method %1 can fail; these can: %2")
-                    .arg(QString::fromStdString(name), QString::fromStdString(apiMethodNames()))));
-            return;
-        }
-        if (count < 1 || code == 0 || code < INT32_MIN || code > INT32_MAX) {
-            peer->send(failure(request.id, QStringLiteral("a failure needs a non-zero code and a count of 1 or more")));
-            return;
-        }
-        m_runtime.armFailure(*method, static_cast<int>(code), static_cast<int>(qMin<int64_t>(count, INT32_MAX)));
-        succeedAfterSync(peer, request.id);
-        return;
-    }
-    case MessageType::Stop:
-        peer->send(success(request.id));
-        emit stopRequested();
-        return;
-    default:
-        break;
-    }
-    peer->send(failure(request.id, QStringLiteral("malformed request")));
+    if (dispatch(ControlRequests(), request, [&](const auto &decoded) { handle(peer, request.id, decoded); })
+        != Dispatch::Handled)
+        peer->send(failure(request.id, QStringLiteral("malformed request")));
 }
 
-void ControlHandler::snapshot(PeerConnection *peer, const Message &request)
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Status &)
 {
-    MessageReader reader(request);
-    const QString key = QString::fromStdString(reader.text());
-    const int64_t timeoutMs = reader.integer();
-    if (!reader.ok() || timeoutMs < 0) {
-        peer->send(failure(request.id, QStringLiteral("malformed request")));
+    QPointer<PeerConnection> guard(peer);
+    // Applications count their submits themselves; the sync brings the counts in.
+    m_runtime.syncApplications([this, guard, id] {
+        if (!guard)
+            return;
+        msg::JsonReply reply;
+        reply.json = jsonBytes(statusReport(m_runtime));
+        guard->send(reply, id);
+    });
+}
+
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Counters &)
+{
+    msg::JsonReply reply;
+    reply.json = jsonBytes(
+        QJsonObject {{QStringLiteral("applicationMessages"), static_cast<qint64>(m_runtime.applicationMessages())},
+            {QStringLiteral("framesReceived"), static_cast<qint64>(m_runtime.framesReceived())}});
+    peer->send(reply, id);
+}
+
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Input &request)
+{
+    const QString error = m_runtime.queueInput(
+        QString::fromStdString(request.key), request.action, request.x, request.y, request.button);
+    if (!error.isEmpty()) {
+        peer->send(failure(id, error));
+        return;
+    }
+    succeedAfterSync(peer, id);
+}
+
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Dashboard &request)
+{
+    m_runtime.setDashboardOpen(request.open);
+    succeedAfterSync(peer, id);
+}
+
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Quit &)
+{
+    m_runtime.sendQuit();
+    succeedAfterSync(peer, id);
+}
+
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Fail &request)
+{
+    const std::optional<ApiMethod> method = apiMethodFromName(request.method);
+    if (!method) {
+        peer->send(failure(id,
+            QStringLiteral("no API method %1 can fail; these can: %2")
+                .arg(QString::fromStdString(request.method), QString::fromStdString(apiMethodNames()))));
+        return;
+    }
+    if (request.count < 1 || request.code == 0 || request.code < INT32_MIN || request.code > INT32_MAX) {
+        peer->send(failure(id, QStringLiteral("a failure needs a non-zero code and a count of 1 or more")));
+        return;
+    }
+    m_runtime.armFailure(
+        *method, static_cast<int>(request.code), static_cast<int>(qMin<int64_t>(request.count, INT32_MAX)));
+    succeedAfterSync(peer, id);
+}
+
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Stop &)
+{
+    peer->send(success(), id);
+    emit stopRequested();
+}
+
+void ControlHandler::handle(PeerConnection *peer, quint32 id, const msg::Snapshot &request)
+{
+    const QString key = QString::fromStdString(request.key);
+    const int64_t timeoutMs = request.timeoutMs;
+    if (timeoutMs < 0) {
+        peer->send(failure(id, QStringLiteral("malformed request")));
         return;
     }
     const OverlayRecord *overlay = m_runtime.findOverlay(key);
     if (!overlay) {
-        peer->send(failure(request.id, QStringLiteral("no overlay with key %1").arg(key)));
+        peer->send(failure(id, QStringLiteral("no overlay with key %1").arg(key)));
         return;
     }
     const quint64 handle = overlay->handle;
@@ -141,7 +140,6 @@ void ControlHandler::snapshot(PeerConnection *peer, const Message &request)
     // least S: the deadline decides, the timer only wakes us.
     timer->setTimerType(Qt::PreciseTimer);
     const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
-    const quint32 id = request.id;
     connect(timer, &QTimer::timeout, this, [this, handle, timer, timeoutMs, deadline] {
         if (!deadline.hasExpired()) {
             timer->start(static_cast<int>(qMin<qint64>(deadline.remainingTime() + 1, INT32_MAX)));
@@ -175,17 +173,19 @@ void ControlHandler::deliverFrame(quint64 handle, const QImage &image)
     if (pending.isEmpty())
         return;
     const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    Bytes pixels;
-    pixels.reserve(static_cast<size_t>(rgba.width()) * static_cast<size_t>(rgba.height()) * 4);
+    msg::SnapshotReply reply;
+    reply.width = rgba.width();
+    reply.height = rgba.height();
+    reply.pixels.reserve(static_cast<size_t>(rgba.width()) * static_cast<size_t>(rgba.height()) * 4);
     for (int y = 0; y < rgba.height(); ++y) {
         const uchar *line = rgba.constScanLine(y);
-        pixels.insert(pixels.end(), line, line + static_cast<ptrdiff_t>(rgba.width()) * 4);
+        reply.pixels.insert(reply.pixels.end(), line, line + static_cast<ptrdiff_t>(rgba.width()) * 4);
     }
     for (const PendingSnapshot &entry : pending) {
         entry.timer->stop();
         entry.timer->deleteLater();
         if (entry.peer)
-            entry.peer->send(success(entry.id) << rgba.width() << rgba.height() << pixels);
+            entry.peer->send(reply, entry.id);
     }
 }
 
@@ -205,7 +205,7 @@ void ControlHandler::succeedAfterSync(PeerConnection *peer, quint32 id)
     QPointer<PeerConnection> guard(peer);
     m_runtime.syncApplications([guard, id] {
         if (guard)
-            guard->send(success(id));
+            guard->send(success(), id);
     });
 }
 

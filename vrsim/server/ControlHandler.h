@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Message.h"
+#include "Messages.h"
 
 #include <QHash>
 #include <QImage>
@@ -38,7 +38,15 @@ private:
         QTimer *timer;
     };
 
-    void snapshot(PeerConnection *peer, const Message &request);
+    // One per message of ControlRequests.
+    void handle(PeerConnection *peer, quint32 id, const msg::Status &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::Counters &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::Snapshot &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::Input &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::Dashboard &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::Quit &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::Fail &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::Stop &request);
     void deliverFrame(quint64 handle, const QImage &image);
     void dropSnapshots(quint64 handle);
     // Replies once every application has caught up with what the command changed.

@@ -16,13 +16,16 @@ public:
     int take(ApiMethod method);
     uint32_t armedMask() const;
 
-private:
     struct Armed
     {
         int code = 0;
         int remaining = 0;
     };
-    std::array<Armed, static_cast<size_t>(ApiMethod::Count)> m_armed {};
+    // Indexed by ApiMethod.
+    const std::array<Armed, kApiMethodCount> &armed() const { return m_armed; }
+
+private:
+    std::array<Armed, kApiMethodCount> m_armed {};
 };
 
 } // namespace vrsim

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Codec.h"
-#include "Message.h"
+#include "Messages.h"
 
 #include <QObject>
 
@@ -20,6 +20,11 @@ public:
     ~PeerConnection() override;
 
     void send(const Message &message);
+    template<class Typed>
+    void send(const Typed &message, quint32 id = 0)
+    {
+        send(message.encode(id));
+    }
     void close();
 
     qint64 pid() const { return m_pid; }

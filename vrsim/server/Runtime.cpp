@@ -20,12 +20,20 @@ constexpr int kMaxNameLength = static_cast<int>(vr::k_unVROverlayMaxNameLength);
 // headset.
 constexpr quint64 kFirstHandle = 0x100000001ull;
 
-QString text(MessageReader &reader)
+msg::Result result(int code)
 {
-    return QString::fromStdString(reader.text());
+    msg::Result answer;
+    answer.code = code;
+    return answer;
 }
 
 } // namespace
+
+template<class Request>
+void Runtime::reply(PeerConnection *peer, quint32 id, const typename Request::Reply &answer)
+{
+    peer->send(answer, id);
+}
 
 Runtime::Runtime(const ServerOptions &options, Registry &registry, QObject *parent)
     : QObject(parent)
@@ -44,93 +52,62 @@ quint64 Runtime::frame() const
     return m_timing.frameAt(monotonicNs());
 }
 
-void Runtime::handleHello(PeerConnection *peer, const Message &hello)
+void Runtime::handleHello(PeerConnection *peer, const Message &message)
 {
-    MessageReader reader(hello);
-    const auto role = static_cast<ConnectionRole>(reader.integer());
-    const int64_t applicationType = reader.atEnd() ? 0 : reader.integer();
-    if (!reader.ok() || (role != ConnectionRole::Application && role != ConnectionRole::Control)) {
+    const std::optional<msg::Hello> hello = msg::Hello::decode(message);
+    if (!hello || (hello->role != ConnectionRole::Application && hello->role != ConnectionRole::Control)) {
         peer->close();
         return;
     }
-    peer->setRole(role);
-    if (role == ConnectionRole::Control) {
-        reply(peer, hello, Message() << 0);
+    peer->setRole(hello->role);
+    msg::HelloReply answer;
+    if (hello->role == ConnectionRole::Control) {
+        reply<msg::Hello>(peer, message.id, answer);
         return;
     }
 
     ++m_applicationMessages;
-    const int error = m_options.noHmd ? vr::VRInitError_Init_HmdNotFound : takeFailure(ApiMethod::VR_InitInternal2);
-    if (error != vr::VRInitError_None) {
-        reply(peer, hello, Message() << error);
+    answer.initError = m_options.noHmd ? vr::VRInitError_Init_HmdNotFound : takeFailure(ApiMethod::VR_InitInternal2);
+    if (answer.initError != vr::VRInitError_None) {
+        reply<msg::Hello>(peer, message.id, answer);
         peer->close();
         return;
     }
-    peer->setApplicationType(static_cast<int>(applicationType));
+    peer->setApplicationType(hello->applicationType);
     m_applications.append(peer);
-    Message answer;
-    answer << vr::VRInitError_None << m_timing.hz << m_timing.secondsFromVsyncToPhotons << m_timing.epochNs
-           << m_dashboardOpen << m_failures.armedMask();
-    reply(peer, hello, answer);
+    answer.hz = m_timing.hz;
+    answer.secondsFromVsyncToPhotons = m_timing.secondsFromVsyncToPhotons;
+    answer.epochNs = m_timing.epochNs;
+    answer.dashboardOpen = m_dashboardOpen;
+    answer.armedFailures = m_failures.armedMask();
+    reply<msg::Hello>(peer, message.id, answer);
 }
 
 void Runtime::handleApplicationMessage(PeerConnection *peer, const Message &message)
 {
     ++m_applicationMessages;
-    switch (message.type) {
-    case MessageType::CreateOverlay:
-        createOverlay(peer, message);
+    const Dispatch result
+        = dispatch(ApplicationMessages(), message, [&](const auto &decoded) { handle(peer, message.id, decoded); });
+    if (result == Dispatch::Handled)
         return;
-    case MessageType::SetOverlayFromFile:
-        setOverlayFromFile(peer, message);
-        return;
-    case MessageType::OverlayProperty:
-        setOverlayProperty(peer, message);
-        return;
-    case MessageType::Frame:
-        receiveFrame(peer, message);
-        return;
-    case MessageType::Reply:
-        receiveSyncReply(peer, message);
-        return;
-    case MessageType::TryFailure: {
-        MessageReader reader(message);
-        const int64_t method = reader.integer();
-        if (!reader.ok() || method < 0 || method >= static_cast<int64_t>(ApiMethod::Count))
-            break;
-        reply(peer, message, Message() << takeFailure(static_cast<ApiMethod>(method)));
-        return;
-    }
-    case MessageType::QuitAcknowledged:
-        m_quitAcknowledgedBy.append(peer->pid());
-        return;
-    case MessageType::AddManifest:
-    case MessageType::RemoveManifest:
-    case MessageType::IsInstalled:
-    case MessageType::SetAutoLaunch:
-    case MessageType::GetAutoLaunch:
-        answerRegistry(peer, message);
-        return;
-    default:
-        break;
-    }
-    qWarning().noquote() << QStringLiteral("vrsim: dropping application %1: unexpected or malformed message %2")
+    qWarning().noquote() << QStringLiteral("vrsim: dropping application %1: %2 message %3")
                                 .arg(peer->pid())
+                                .arg(result == Dispatch::Malformed ? QStringLiteral("malformed")
+                                                                   : QStringLiteral("unexpected"))
                                 .arg(static_cast<int>(message.type));
     peer->close();
 }
 
-void Runtime::createOverlay(PeerConnection *peer, const Message &request)
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::CreateOverlay &request)
 {
-    MessageReader reader(request);
-    const QString key = text(reader);
-    const QString name = text(reader);
-    const bool dashboard = reader.integer() != 0;
-    if (!reader.ok()) {
-        peer->close();
-        return;
-    }
-    auto fail = [&](int error) { reply(peer, request, Message() << error << 0 << 0 << false); };
+    const QString key = QString::fromStdString(request.key);
+    const QString name = QString::fromStdString(request.name);
+    const bool dashboard = request.dashboard;
+    msg::CreateOverlayReply answer;
+    auto fail = [&](int error) {
+        answer.error = error;
+        reply<msg::CreateOverlay>(peer, id, answer);
+    };
     if (const int error = takeFailure(dashboard ? ApiMethod::CreateDashboardOverlay : ApiMethod::CreateOverlay))
         return fail(error);
     if (key.isEmpty() || name.isEmpty())
@@ -162,174 +139,162 @@ void Runtime::createOverlay(PeerConnection *peer, const Message &request)
         m_overlays[thumbnail.handle] = thumbnail;
     }
     m_overlays[overlay.handle] = overlay;
-    reply(peer, request, Message() << vr::VROverlayError_None << overlay.handle << thumbnailHandle << overlay.visible);
+    answer.error = vr::VROverlayError_None;
+    answer.handle = overlay.handle;
+    answer.thumbnailHandle = thumbnailHandle;
+    answer.visible = overlay.visible;
+    reply<msg::CreateOverlay>(peer, id, answer);
     emit overlaysChanged();
 }
 
-void Runtime::setOverlayFromFile(PeerConnection *peer, const Message &request)
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::SetOverlayFromFile &request)
 {
-    MessageReader reader(request);
-    const auto handle = static_cast<quint64>(reader.integer());
-    const QString path = QDir::cleanPath(text(reader));
-    if (!reader.ok()) {
-        peer->close();
-        return;
-    }
+    const QString path = QDir::cleanPath(QString::fromStdString(request.path));
     int error = takeFailure(ApiMethod::SetOverlayFromFile);
-    OverlayRecord *overlay = ownedOverlay(peer, handle);
+    OverlayRecord *overlay = ownedOverlay(peer, request.handle);
     if (!error && !overlay)
         error = vr::VROverlayError_InvalidHandle;
     if (!error)
         error = checkOverlayImage(path);
     if (!error)
         overlay->file = path;
-    reply(peer, request, Message() << error);
+    reply<msg::SetOverlayFromFile>(peer, id, result(error));
 }
 
-void Runtime::setOverlayProperty(PeerConnection *peer, const Message &update)
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::TryFailure &request)
 {
-    MessageReader reader(update);
-    const auto handle = static_cast<quint64>(reader.integer());
-    const auto property = static_cast<OverlayProperty>(reader.integer());
-    OverlayRecord *overlay = ownedOverlay(peer, handle);
-    if (!reader.ok() || !overlay) {
-        // The overlay may be gone already; nothing waits for an answer.
-        return;
-    }
-    switch (property) {
-    case OverlayProperty::Visible: {
-        const bool visible = reader.integer() != 0;
-        if (!reader.ok() || overlay->dashboard || overlay->visible == visible)
-            return;
-        overlay->visible = visible;
-        overlay->noteVisibility(monotonicNs());
-        sendEvent(peer, handle, visible ? vr::VREvent_OverlayShown : vr::VREvent_OverlayHidden);
-        break;
-    }
-    case OverlayProperty::MouseScale: {
-        const double width = reader.real();
-        const double height = reader.real();
-        if (!reader.ok())
-            return;
-        overlay->mouseScale = {width, height};
-        break;
-    }
-    case OverlayProperty::WidthInMeters: {
-        const double width = reader.real();
-        if (!reader.ok())
-            return;
-        overlay->widthInMeters = width;
-        break;
-    }
-    case OverlayProperty::Alpha: {
-        const double alpha = reader.real();
-        if (!reader.ok())
-            return;
-        overlay->alpha = alpha;
-        break;
-    }
-    case OverlayProperty::InputMethod: {
-        const int64_t method = reader.integer();
-        if (!reader.ok())
-            return;
-        overlay->inputMethod = static_cast<int>(method);
-        break;
-    }
-    case OverlayProperty::Transform: {
-        const auto device = static_cast<quint32>(reader.integer());
-        std::array<double, 12> matrix;
-        for (double &value : matrix)
-            value = reader.real();
-        if (!reader.ok())
-            return;
-        overlay->hasTransform = true;
-        overlay->transformDevice = device;
-        overlay->transform = matrix;
-        // A head-locked overlay sends this every display frame and nobody watching shows it.
-        return;
-    }
-    }
-    emit overlaysChanged();
-}
-
-void Runtime::receiveFrame(PeerConnection *peer, const Message &frame)
-{
-    MessageReader reader(frame);
-    const auto handle = static_cast<quint64>(reader.integer());
-    const auto submits = static_cast<quint64>(reader.integer());
-    const int64_t width = reader.integer();
-    const int64_t height = reader.integer();
-    const Bytes &pixels = reader.bytes();
-    OverlayRecord *overlay = ownedOverlay(peer, handle);
-    if (!reader.ok() || !overlay || width <= 0 || height <= 0 || width > kMaxFrameSide || height > kMaxFrameSide
-        || pixels.size() != static_cast<size_t>(width * height * 4))
-        return;
-    overlay->submits = submits;
-    overlay->textureWidth = static_cast<int>(width);
-    overlay->textureHeight = static_cast<int>(height);
-    ++m_framesReceived;
-    const QImage bottomUp(pixels.data(), static_cast<int>(width), static_cast<int>(height), static_cast<int>(width * 4),
-        QImage::Format_RGBA8888);
-    // OpenGL stores the bottom row first; everyone downstream wants the picture upright.
-    emit frameArrived(handle, bottomUp.mirrored(false, true));
-}
-
-void Runtime::receiveSyncReply(PeerConnection *peer, const Message &reply)
-{
-    // The counts first: answering may complete the command that asked for them.
-    MessageReader reader(reply);
-    while (!reader.atEnd()) {
-        const auto handle = static_cast<quint64>(reader.integer());
-        const auto submits = static_cast<quint64>(reader.integer());
-        const int64_t width = reader.integer();
-        const int64_t height = reader.integer();
-        if (!reader.ok())
-            break;
-        if (OverlayRecord *overlay = ownedOverlay(peer, handle)) {
-            overlay->submits = submits;
-            overlay->textureWidth = static_cast<int>(width);
-            overlay->textureHeight = static_cast<int>(height);
-        }
-    }
-    m_sync.answer(peer, reply.id);
-}
-
-void Runtime::answerRegistry(PeerConnection *peer, const Message &request)
-{
-    MessageReader reader(request);
-    const QString argument = text(reader);
-    const bool flag = reader.atEnd() ? false : reader.integer() != 0;
-    if (!reader.ok()) {
+    if (request.method >= ApiMethod::Count) {
+        qWarning().noquote() << QStringLiteral("vrsim: dropping application %1: no API method %2")
+                                    .arg(peer->pid())
+                                    .arg(static_cast<int>(request.method));
         peer->close();
         return;
     }
-    int answer = 0;
-    switch (request.type) {
-    case MessageType::AddManifest:
-        answer = takeFailure(ApiMethod::AddApplicationManifest);
-        if (!answer)
-            answer = m_registry.addManifest(argument, flag);
-        break;
-    case MessageType::RemoveManifest:
-        answer = takeFailure(ApiMethod::RemoveApplicationManifest);
-        if (!answer)
-            answer = m_registry.removeManifest(argument);
-        break;
-    case MessageType::SetAutoLaunch:
-        answer = takeFailure(ApiMethod::SetApplicationAutoLaunch);
-        if (!answer)
-            answer = m_registry.setAutoLaunch(argument, flag);
-        break;
-    case MessageType::IsInstalled:
-        answer = m_registry.isInstalled(argument);
-        break;
-    case MessageType::GetAutoLaunch:
-        answer = m_registry.autoLaunch(argument);
-        break;
-    default:
-        break;
+    reply<msg::TryFailure>(peer, id, result(takeFailure(request.method)));
+}
+
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::AddManifest &request)
+{
+    int answer = takeFailure(ApiMethod::AddApplicationManifest);
+    if (!answer)
+        answer = m_registry.addManifest(QString::fromStdString(request.path), request.temporary);
+    reply<msg::AddManifest>(peer, id, result(answer));
+}
+
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::RemoveManifest &request)
+{
+    int answer = takeFailure(ApiMethod::RemoveApplicationManifest);
+    if (!answer)
+        answer = m_registry.removeManifest(QString::fromStdString(request.path));
+    reply<msg::RemoveManifest>(peer, id, result(answer));
+}
+
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::IsInstalled &request)
+{
+    reply<msg::IsInstalled>(peer, id, result(m_registry.isInstalled(QString::fromStdString(request.appKey))));
+}
+
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::SetAutoLaunch &request)
+{
+    int answer = takeFailure(ApiMethod::SetApplicationAutoLaunch);
+    if (!answer)
+        answer = m_registry.setAutoLaunch(QString::fromStdString(request.appKey), request.autoLaunch);
+    reply<msg::SetAutoLaunch>(peer, id, result(answer));
+}
+
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::GetAutoLaunch &request)
+{
+    reply<msg::GetAutoLaunch>(peer, id, result(m_registry.autoLaunch(QString::fromStdString(request.appKey))));
+}
+
+// Overlay changes: the overlay may be gone already, and nothing waits for an answer.
+void Runtime::handle(PeerConnection *peer, quint32, const msg::SetOverlayVisible &update)
+{
+    OverlayRecord *overlay = ownedOverlay(peer, update.handle);
+    if (!overlay || overlay->dashboard || overlay->visible == update.visible)
+        return;
+    overlay->visible = update.visible;
+    overlay->noteVisibility(monotonicNs());
+    sendEvent(peer, update.handle, update.visible ? vr::VREvent_OverlayShown : vr::VREvent_OverlayHidden);
+    emit overlaysChanged();
+}
+
+void Runtime::handle(PeerConnection *peer, quint32, const msg::SetOverlayMouseScale &update)
+{
+    if (OverlayRecord *overlay = ownedOverlay(peer, update.handle)) {
+        overlay->mouseScale = {update.width, update.height};
+        emit overlaysChanged();
     }
-    reply(peer, request, Message() << answer);
+}
+
+void Runtime::handle(PeerConnection *peer, quint32, const msg::SetOverlayWidthInMeters &update)
+{
+    if (OverlayRecord *overlay = ownedOverlay(peer, update.handle)) {
+        overlay->widthInMeters = update.meters;
+        emit overlaysChanged();
+    }
+}
+
+void Runtime::handle(PeerConnection *peer, quint32, const msg::SetOverlayAlpha &update)
+{
+    if (OverlayRecord *overlay = ownedOverlay(peer, update.handle)) {
+        overlay->alpha = update.alpha;
+        emit overlaysChanged();
+    }
+}
+
+void Runtime::handle(PeerConnection *peer, quint32, const msg::SetOverlayInputMethod &update)
+{
+    if (OverlayRecord *overlay = ownedOverlay(peer, update.handle)) {
+        overlay->inputMethod = update.method;
+        emit overlaysChanged();
+    }
+}
+
+void Runtime::handle(PeerConnection *peer, quint32, const msg::SetOverlayTransform &update)
+{
+    if (OverlayRecord *overlay = ownedOverlay(peer, update.handle)) {
+        overlay->hasTransform = true;
+        overlay->transformDevice = update.device;
+        overlay->transform = update.matrix;
+        // A head-locked overlay sends this every display frame and nobody watching shows it, so
+        // no overlaysChanged().
+    }
+}
+
+void Runtime::handle(PeerConnection *peer, quint32, const msg::Frame &frame)
+{
+    OverlayRecord *overlay = ownedOverlay(peer, frame.handle);
+    const int64_t width = frame.width;
+    const int64_t height = frame.height;
+    if (!overlay || width <= 0 || height <= 0 || width > kMaxFrameSide || height > kMaxFrameSide
+        || frame.pixels.size() != static_cast<size_t>(width * height * 4))
+        return;
+    overlay->submits = frame.submits;
+    overlay->textureWidth = frame.width;
+    overlay->textureHeight = frame.height;
+    ++m_framesReceived;
+    const QImage bottomUp(frame.pixels.data(), frame.width, frame.height, frame.width * 4, QImage::Format_RGBA8888);
+    // OpenGL stores the bottom row first; everyone downstream wants the picture upright.
+    emit frameArrived(frame.handle, bottomUp.mirrored(false, true));
+}
+
+void Runtime::handle(PeerConnection *peer, quint32, const msg::QuitAcknowledged &)
+{
+    m_quitAcknowledgedBy.append(peer->pid());
+}
+
+void Runtime::handle(PeerConnection *peer, quint32 id, const msg::SyncReply &reply)
+{
+    // The counts first: answering may complete the command that asked for them.
+    for (const msg::OverlayCounts &counts : reply.overlays) {
+        if (OverlayRecord *overlay = ownedOverlay(peer, counts.handle)) {
+            overlay->submits = counts.submits;
+            overlay->textureWidth = counts.textureWidth;
+            overlay->textureHeight = counts.textureHeight;
+        }
+    }
+    m_sync.answer(peer, id);
 }
 
 void Runtime::removeConnection(PeerConnection *peer)
@@ -364,7 +329,9 @@ void Runtime::setDashboardOpen(bool open)
         return;
     m_dashboardOpen = open;
     for (PeerConnection *peer : qAsConst(m_applications)) {
-        peer->send(Message(MessageType::DashboardState) << open);
+        msg::DashboardState state;
+        state.open = open;
+        peer->send(state);
         sendEvent(peer, 0, open ? vr::VREvent_DashboardActivated : vr::VREvent_DashboardDeactivated);
     }
     for (auto &[handle, overlay] : m_overlays) {
@@ -372,7 +339,10 @@ void Runtime::setDashboardOpen(bool open)
             continue;
         overlay.visible = open;
         overlay.noteVisibility(monotonicNs());
-        overlay.owner->send(Message(MessageType::OverlayVisibility) << handle << open);
+        msg::OverlayVisibility visibility;
+        visibility.handle = handle;
+        visibility.visible = open;
+        overlay.owner->send(visibility);
         sendEvent(overlay.owner, handle, open ? vr::VREvent_OverlayShown : vr::VREvent_OverlayHidden);
     }
     emit overlaysChanged();
@@ -423,8 +393,11 @@ void Runtime::armFailure(ApiMethod method, int code, int count)
 void Runtime::wantFrame(quint64 handle)
 {
     const auto it = m_overlays.find(handle);
-    if (it != m_overlays.end())
-        it->second.owner->send(Message(MessageType::WantFrame) << handle);
+    if (it == m_overlays.end())
+        return;
+    msg::WantFrame want;
+    want.handle = handle;
+    it->second.owner->send(want);
 }
 
 void Runtime::syncApplications(std::function<void()> done)
@@ -443,7 +416,9 @@ int Runtime::takeFailure(ApiMethod method)
 
 void Runtime::broadcastArmedFailures()
 {
-    const Message armed = Message(MessageType::ArmedFailures) << m_failures.armedMask();
+    msg::ArmedFailures push;
+    push.mask = m_failures.armedMask();
+    const Message armed = push.encode();
     for (PeerConnection *peer : qAsConst(m_applications))
         peer->send(armed);
 }
@@ -456,17 +431,14 @@ OverlayRecord *Runtime::ownedOverlay(PeerConnection *peer, quint64 handle)
 
 void Runtime::sendEvent(PeerConnection *peer, quint64 handle, vr::EVREventType type, double x, double y, int button)
 {
-    Message event(MessageType::Event);
-    event << handle << static_cast<int64_t>(type) << static_cast<int64_t>(vr::k_unTrackedDeviceIndex_Hmd) << x << y
-          << button;
+    msg::Event event;
+    event.handle = handle;
+    event.eventType = static_cast<uint32_t>(type);
+    event.device = vr::k_unTrackedDeviceIndex_Hmd;
+    event.x = x;
+    event.y = y;
+    event.button = static_cast<uint32_t>(button);
     peer->send(event);
-}
-
-void Runtime::reply(PeerConnection *peer, const Message &request, Message answer)
-{
-    answer.type = MessageType::Reply;
-    answer.id = request.id;
-    peer->send(answer);
 }
 
 } // namespace vrsim

@@ -4,7 +4,7 @@
 #include "ClientSync.h"
 #include "DisplayTiming.h"
 #include "FailureTable.h"
-#include "Message.h"
+#include "Messages.h"
 #include "OverlayRecord.h"
 #include "Registry.h"
 #include "ServerOptions.h"
@@ -40,6 +40,7 @@ public:
     const std::map<quint64, OverlayRecord> &overlays() const { return m_overlays; }
     const OverlayRecord *findOverlay(const QString &key) const;
     bool dashboardOpen() const { return m_dashboardOpen; }
+    const FailureTable &failures() const { return m_failures; }
     quint64 frame() const;
     quint64 applicationMessages() const { return m_applicationMessages; }
     quint64 framesReceived() const { return m_framesReceived; }
@@ -63,19 +64,33 @@ signals:
     void overlaysChanged();
 
 private:
-    void createOverlay(PeerConnection *peer, const Message &request);
-    void setOverlayFromFile(PeerConnection *peer, const Message &request);
-    void setOverlayProperty(PeerConnection *peer, const Message &update);
-    void receiveFrame(PeerConnection *peer, const Message &frame);
-    void receiveSyncReply(PeerConnection *peer, const Message &reply);
-    void answerRegistry(PeerConnection *peer, const Message &request);
+    // One per message of ApplicationMessages; `id` is the request's, for its reply.
+    void handle(PeerConnection *peer, quint32 id, const msg::CreateOverlay &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetOverlayFromFile &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::TryFailure &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::AddManifest &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::RemoveManifest &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::IsInstalled &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetAutoLaunch &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::GetAutoLaunch &request);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetOverlayVisible &update);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetOverlayMouseScale &update);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetOverlayWidthInMeters &update);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetOverlayAlpha &update);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetOverlayInputMethod &update);
+    void handle(PeerConnection *peer, quint32 id, const msg::SetOverlayTransform &update);
+    void handle(PeerConnection *peer, quint32 id, const msg::Frame &frame);
+    void handle(PeerConnection *peer, quint32 id, const msg::QuitAcknowledged &notice);
+    void handle(PeerConnection *peer, quint32 id, const msg::SyncReply &reply);
 
     int takeFailure(ApiMethod method);
     void broadcastArmedFailures();
     OverlayRecord *ownedOverlay(PeerConnection *peer, quint64 handle);
     void sendEvent(
         PeerConnection *peer, quint64 handle, vr::EVREventType type, double x = 0, double y = 0, int button = 0);
-    void reply(PeerConnection *peer, const Message &request, Message answer);
+    // Typed by the request, so an answer of the wrong shape does not compile.
+    template<class Request>
+    void reply(PeerConnection *peer, quint32 id, const typename Request::Reply &answer);
 
     ServerOptions m_options;
     Registry &m_registry;

@@ -13,7 +13,6 @@ struct ServerOptions
     double hz = 90.0;
     double secondsFromVsyncToPhotons = 0.011;
     bool noHmd = false;
-    bool headless = false;
 };
 
 } // namespace vrsim

@@ -60,6 +60,20 @@ QJsonObject overlayJson(const Runtime &runtime, const OverlayRecord &overlay)
     };
 }
 
+// Every method of the table that still has failures to hand out.
+QJsonArray armedFailuresJson(const FailureTable &failures)
+{
+    QJsonArray armed;
+    for (size_t i = 0; i < kApiMethodCount; ++i) {
+        const FailureTable::Armed &entry = failures.armed()[i];
+        if (entry.remaining <= 0)
+            continue;
+        armed.append(QJsonObject {{QStringLiteral("method"), QLatin1String(kApiMethodNames[i].name)},
+            {QStringLiteral("code"), entry.code}, {QStringLiteral("remaining"), entry.remaining}});
+    }
+    return armed;
+}
+
 } // namespace
 
 QJsonObject statusReport(const Runtime &runtime)
@@ -91,6 +105,7 @@ QJsonObject statusReport(const Runtime &runtime)
         {QStringLiteral("clients"), clients},
         {QStringLiteral("overlays"), overlays},
         {QStringLiteral("quitAcknowledgedBy"), quitAcknowledgedBy},
+        {QStringLiteral("armedFailures"), armedFailuresJson(runtime.failures())},
     };
 }
 
