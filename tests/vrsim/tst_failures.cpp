@@ -212,7 +212,7 @@ void TestFailures::statusListsWhatIsArmed()
 {
     auto armed = [this] {
         QStringList listed;
-        for (const QJsonValue &entry : m_harness.status().value(QStringLiteral("armedFailures")).toArray()) {
+        for (const QJsonValue &entry : m_runtime.status().value(QStringLiteral("armedFailures")).toArray()) {
             const QJsonObject failure = entry.toObject();
             listed << QStringLiteral("%1 %2 x%3")
                           .arg(failure.value(QStringLiteral("method")).toString())
@@ -223,8 +223,8 @@ void TestFailures::statusListsWhatIsArmed()
     };
     Target target = prepareTarget();
     QCOMPARE(armed(), QStringList());
-    QCOMPARE(m_harness.run({"fail", "SetOverlayAlpha", "23", "--count", "2"}).exitCode, 0);
-    QCOMPARE(m_harness.run({"fail", "ShowOverlay", "11"}).exitCode, 0);
+    QCOMPARE(m_runtime.run({"fail", "SetOverlayAlpha", "23", "--count", "2"}).exitCode, 0);
+    QCOMPARE(m_runtime.run({"fail", "ShowOverlay", "11"}).exitCode, 0);
     QCOMPARE(armed(), QStringList({"ShowOverlay 11 x1", "SetOverlayAlpha 23 x2"}));
     QCOMPARE(callMethod(QStringLiteral("SetOverlayAlpha"), target), 23);
     QCOMPARE(callMethod(QStringLiteral("ShowOverlay"), target), 11);
