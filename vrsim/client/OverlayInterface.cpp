@@ -12,6 +12,18 @@ namespace vrsim {
 
 namespace {
 
+// By value, not by bytes: the values are finite here, and 0 and -0 are one position.
+bool sameMatrix(const vr::HmdMatrix34_t &a, const vr::HmdMatrix34_t &b)
+{
+    for (size_t row = 0; row < 3; ++row) {
+        for (size_t column = 0; column < 4; ++column) {
+            if (a.m[row][column] != b.m[row][column])
+                return false;
+        }
+    }
+    return true;
+}
+
 // The runtime is the one to judge key and name lengths; only what the wire cannot carry is
 // refused here.
 bool fitsOnWire(const char *text)
@@ -299,7 +311,7 @@ vr::EVROverlayError OverlayInterface::SetOverlayTransformTrackedDeviceRelative(v
     return changeOverlay<msg::SetOverlayTransform>(
         ulOverlayHandle, ApiMethod::SetOverlayTransformTrackedDeviceRelative, [&](LocalOverlay &overlay, auto &update) {
             if (overlay.hasTransform && overlay.transformDevice == unTrackedDevice
-                && std::memcmp(&overlay.transform, matrix, sizeof *matrix) == 0)
+                && sameMatrix(overlay.transform, *matrix))
                 return false;
             overlay.hasTransform = true;
             overlay.transformDevice = unTrackedDevice;
