@@ -4,6 +4,7 @@
 #include "support/VoltaroProcess.h"
 #include "support/VrsimRuntime.h"
 
+#include <QColor>
 #include <QImage>
 #include <QVariant>
 
@@ -48,3 +49,20 @@ public:
     BatteryMachine machine;
     std::unique_ptr<VoltaroProcess> program;
 };
+
+// What is wrong with the HUD's picture for a battery at `percent` below the
+// warning threshold, or an empty text: the picture is the HUD's size, and its
+// bar ends in red where the fill area (x 150 to 793) reaches `percent`.
+inline QString hudBarProblem(const QImage &alert, int percent)
+{
+    if (alert.size() != QSize(1043, 537))
+        return QStringLiteral("HUD picture of %1x%2").arg(alert.width()).arg(alert.height());
+    const int barEnd = 150 + 643 * percent / 100;
+    const QColor inside = alert.pixelColor(barEnd - 20, 268);
+    if (!(inside.red() > 200 && inside.green() < 40 && inside.alpha() == 255))
+        return QStringLiteral("inside the bar: ") + inside.name(QColor::HexArgb);
+    const QColor beyond = alert.pixelColor(barEnd + 20, 268);
+    if (beyond.red() >= 100)
+        return QStringLiteral("beyond the bar: ") + beyond.name(QColor::HexArgb);
+    return QString();
+}
