@@ -27,7 +27,7 @@ VROverlayController *buildPipeline(
 {
     auto textureView = std::make_shared<QTTextureView>(SharedOpenGLContext::instance().context());
     window->load();
-    textureView->attachWindow(window);
+    textureView->attachWindow(std::move(window));
     return new VROverlayController(overlay, overlay, textureView, std::move(model));
 }
 } // namespace

@@ -91,7 +91,7 @@ void snapshot(const QStringList &arguments)
     msg::Snapshot request;
     request.key = positional[0].toStdString();
     request.timeoutMs = static_cast<int64_t>(seconds * 1000.0);
-    const QString file = positional[1];
+    const QString &file = positional[1];
     const msg::SnapshotReply reply
         = ask(request, static_cast<int>(std::min<int64_t>(request.timeoutMs + kReplyTimeoutMs, INT32_MAX)));
     if (reply.width <= 0 || reply.height <= 0

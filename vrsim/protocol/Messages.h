@@ -92,10 +92,9 @@ void getInteger(MessageReader &reader, T &value)
 {
     const int64_t wide = reader.integer();
     bool fits = true;
-    if constexpr (std::is_same_v<T, bool>) {
-        fits = true;
-    } else if constexpr (std::is_unsigned_v<T> && sizeof(T) == sizeof(int64_t)) {
-        // Handles and counts use all 64 bits; they travel as their two's complement.
+    if constexpr (std::is_same_v<T, bool> || (std::is_unsigned_v<T> && sizeof(T) == sizeof(int64_t))) {
+        // Any value is a flag (non-zero: set); handles and counts use all 64
+        // bits and travel as their two's complement.
         fits = true;
     } else if constexpr (std::is_unsigned_v<T>) {
         fits = wide >= 0 && static_cast<uint64_t>(wide) <= std::numeric_limits<T>::max();
