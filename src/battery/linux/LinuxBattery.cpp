@@ -2,10 +2,10 @@
 
 #include "battery/linux/SysfsAttribute.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <algorithm>
+#include <dirent.h>
 #include <limits>
 
 namespace {
@@ -28,14 +28,14 @@ std::optional<int32_t> toInt32(int64_t value)
 } // namespace
 
 LinuxBattery::LinuxBattery(QString root, QString name)
-    : m_root(std::move(root))
-    , m_name(std::move(name))
+    : m_name(std::move(name))
+    , m_folder(QFile::encodeName(root + QLatin1Char('/') + m_name))
 { }
 
 std::string LinuxBattery::deviceId()
 {
     const std::string name = QFile::encodeName(m_name).toStdString();
-    const std::optional<QByteArray> uid = readSysfsAttribute(attributePath("device/uid"));
+    const std::optional<QByteArray> uid = readAttribute("device/uid");
     if (!uid)
         return unplacedPrefix + name;
     return acpiBatteryPrefix + uid->toStdString() + '#' + name;
@@ -50,20 +50,41 @@ BatteryReport LinuxBattery::report()
 
     // Drivers report either energy (µWh) or charge (µAh); never mix the two
     // for one battery, or the two capacities would rest on different voltages.
-    const bool energyUnits = QFile::exists(attributePath("energy_full"));
-    report.fullChargeCapacityInMilliwattHours = fullChargeCapacity(energyUnits);
-    if (report.fullChargeCapacityInMilliwattHours)
-        report.remainingCapacityInMilliwattHours = remainingCapacity(energyUnits);
+    // An energy_full that is there but cannot be read still decides the units.
+    const std::optional<QByteArray> energyFull = readAttribute("energy_full");
+    if (!energyFull && !sysfsEntryExists(attributePath("energy_full"))) {
+        report.fullChargeCapacityInMilliwattHours = fromChargeUnits("charge_full");
+        if (report.fullChargeCapacityInMilliwattHours)
+            report.remainingCapacityInMilliwattHours = fromChargeUnits("charge_now");
+        return report;
+    }
+
+    const std::optional<int64_t> fullMicrowattHours = energyFull ? parseSysfsCount(*energyFull) : std::nullopt;
+    report.fullChargeCapacityInMilliwattHours = fullMicrowattHours ? toInt32(*fullMicrowattHours / 1000) : std::nullopt;
+    if (report.fullChargeCapacityInMilliwattHours) {
+        const std::optional<int64_t> remainingMicrowattHours = readCount("energy_now");
+        report.remainingCapacityInMilliwattHours
+            = remainingMicrowattHours ? toInt32(*remainingMicrowattHours / 1000) : std::nullopt;
+    }
     return report;
 }
 
 QStringList LinuxBattery::entryNames(const QString &root)
 {
-    // The class folder holds symbolic links to the devices, so links must count.
-    QStringList names = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    names.erase(std::remove_if(
-                    names.begin(), names.end(), [&root](const QString &name) { return !isBatteryEntry(root, name); }),
-        names.end());
+    // The class folder holds symbolic links to the devices. Whatever is no
+    // folder, a dangling link among them, has no type to read and drops out.
+    QStringList names;
+    const QByteArray nativeRoot = QFile::encodeName(root);
+    DIR *folder = ::opendir(nativeRoot.constData());
+    if (!folder)
+        return names;
+    while (const dirent *entry = ::readdir(folder)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        if (isBatteryType(nativeRoot + '/' + entry->d_name + "/type"))
+            names.append(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(folder);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -72,17 +93,27 @@ bool LinuxBattery::isBatteryEntry(const QString &root, const QString &name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/')))
         return false;
-    return readSysfsAttribute(root + QLatin1Char('/') + name + QLatin1String("/type")) == QByteArray("Battery");
+    return isBatteryType(QFile::encodeName(root + QLatin1Char('/') + name) + "/type");
 }
 
-QString LinuxBattery::attributePath(const char *attribute) const
+bool LinuxBattery::isBatteryType(const QByteArray &typePath)
 {
-    return m_root + QLatin1Char('/') + m_name + QLatin1Char('/') + QLatin1String(attribute);
+    return readSysfsAttribute(typePath) == QByteArray("Battery");
+}
+
+QByteArray LinuxBattery::attributePath(const char *attribute) const
+{
+    return m_folder + '/' + attribute;
+}
+
+std::optional<QByteArray> LinuxBattery::readAttribute(const char *attribute) const
+{
+    return readSysfsAttribute(attributePath(attribute));
 }
 
 std::optional<int64_t> LinuxBattery::readCount(const char *attribute) const
 {
-    const std::optional<QByteArray> text = readSysfsAttribute(attributePath(attribute));
+    const std::optional<QByteArray> text = readAttribute(attribute);
     return text ? parseSysfsCount(*text) : std::nullopt;
 }
 
@@ -92,7 +123,7 @@ BatteryStatus LinuxBattery::readStatus() const
     if (readCount("present") == 0)
         return BatteryStatus::NotPresent;
 
-    const std::optional<QByteArray> status = readSysfsAttribute(attributePath("status"));
+    const std::optional<QByteArray> status = readAttribute("status");
     if (!status)
         return BatteryStatus::NotPresent;
     if (*status == "Discharging")
@@ -102,22 +133,6 @@ BatteryStatus LinuxBattery::readStatus() const
     if (*status == "Full" || *status == "Not charging" || *status == "Unknown")
         return BatteryStatus::Idle;
     return BatteryStatus::NotPresent;
-}
-
-std::optional<int32_t> LinuxBattery::fullChargeCapacity(bool energyUnits) const
-{
-    if (!energyUnits)
-        return fromChargeUnits("charge_full");
-    const std::optional<int64_t> microwattHours = readCount("energy_full");
-    return microwattHours ? toInt32(*microwattHours / 1000) : std::nullopt;
-}
-
-std::optional<int32_t> LinuxBattery::remainingCapacity(bool energyUnits) const
-{
-    if (!energyUnits)
-        return fromChargeUnits("charge_now");
-    const std::optional<int64_t> microwattHours = readCount("energy_now");
-    return microwattHours ? toInt32(*microwattHours / 1000) : std::nullopt;
 }
 
 std::optional<int32_t> LinuxBattery::fromChargeUnits(const char *chargeAttribute) const

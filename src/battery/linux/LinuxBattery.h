@@ -2,6 +2,7 @@
 
 #include "battery/IBatteryPlatform.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -24,13 +25,15 @@ public:
     static bool isBatteryEntry(const QString &root, const QString &name);
 
 private:
-    QString attributePath(const char *attribute) const;
+    static bool isBatteryType(const QByteArray &typePath);
+
+    QByteArray attributePath(const char *attribute) const;
+    std::optional<QByteArray> readAttribute(const char *attribute) const;
     std::optional<int64_t> readCount(const char *attribute) const;
     BatteryStatus readStatus() const;
-    std::optional<int32_t> fullChargeCapacity(bool energyUnits) const;
-    std::optional<int32_t> remainingCapacity(bool energyUnits) const;
     std::optional<int32_t> fromChargeUnits(const char *chargeAttribute) const;
 
-    QString m_root;
     QString m_name;
+    // The entry's folder in the file system's encoding, as the reads take it.
+    QByteArray m_folder;
 };

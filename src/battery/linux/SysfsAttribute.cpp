@@ -1,7 +1,5 @@
 #include "battery/linux/SysfsAttribute.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
@@ -36,14 +34,13 @@ private:
 
 } // namespace
 
-std::optional<QByteArray> readSysfsAttribute(const QString &path)
+std::optional<QByteArray> readSysfsAttribute(const QByteArray &path)
 {
     // The reading pass runs on the GUI thread, so nothing here may wait: a
     // FIFO or a device in place of an attribute would block an ordinary open
     // or read for good. O_NONBLOCK makes the open return at once whatever the
     // entry is, and only a regular file is read after that.
-    const QByteArray nativePath = QFile::encodeName(path);
-    const FileDescriptor file(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const FileDescriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0)
         return std::nullopt;
 
@@ -53,22 +50,31 @@ std::optional<QByteArray> readSysfsAttribute(const QString &path)
         return std::nullopt;
 
     // One byte more than an attribute can hold tells a too-long file apart.
-    QByteArray content(static_cast<int>(maxAttributeSize + 1), Qt::Uninitialized);
-    qint64 length = 0;
-    while (length < content.size()) {
-        const ssize_t n = ::read(file.get(), content.data() + length, static_cast<size_t>(content.size() - length));
+    // A regular file answers a read short only at its end, so a short read
+    // needs no second one to find the end: the pass runs every 1.5 s for as
+    // long as the program does, and each call counts.
+    char content[maxAttributeSize + 1];
+    size_t length = 0;
+    while (length < sizeof(content)) {
+        const ssize_t n = ::read(file.get(), content + length, sizeof(content) - length);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return std::nullopt;
-        if (n == 0)
+        length += static_cast<size_t>(n);
+        if (n == 0 || length < sizeof(content))
             break;
-        length += n;
     }
     if (length > maxAttributeSize)
         return std::nullopt;
-    content.truncate(static_cast<int>(length));
-    return content.trimmed();
+    return QByteArray(content, static_cast<int>(length)).trimmed();
+}
+
+bool sysfsEntryExists(const QByteArray &path)
+{
+    struct stat info
+    { };
+    return ::stat(path.constData(), &info) == 0;
 }
 
 std::optional<int64_t> parseSysfsCount(const QByteArray &text)
