@@ -1,5 +1,7 @@
 #include "openvr/OpenVR_Overlay.h"
 
+#include "app/TimerPhase.h"
+
 #include <QDebug>
 #include <QTimer>
 
@@ -104,7 +106,7 @@ void OpenVR_Overlay::onCreated()
     m_frameTimer->setSingleShot(false);
     connect(m_frameTimer.get(), &QTimer::timeout, this, &OpenVR_Overlay::onFrame);
     if (!m_visibilityAsked || m_visible)
-        m_frameTimer->start();
+        TimerPhase::start(m_frameTimer.get());
 }
 
 OpenVR_Overlay::~OpenVR_Overlay()
@@ -153,9 +155,10 @@ void OpenVR_Overlay::setVisible(bool visible)
     m_visibilityPending = true;
     if (m_frameTimer) {
         if (visible)
-            m_frameTimer->start();
+            TimerPhase::start(m_frameTimer.get());
         else
             m_frameTimer->stop();
+        m_sinceFrameTick.invalidate();
     }
     // A panel that comes into view gets its latest picture with it.
     if (visible)
@@ -240,6 +243,16 @@ vr::HmdMatrix34_t OpenVR_Overlay::transform() const
 
 void OpenVR_Overlay::onFrame()
 {
+    // Qt starts a timer's period afresh after a tick that came a whole period
+    // late, out of step with the other ticks: each would then wake the thread
+    // apart. A restart by the alignment itself is no late tick.
+    const quint64 alignments = TimerPhase::alignments();
+    if (m_sinceFrameTick.isValid() && alignments == m_frameAlignments
+        && m_sinceFrameTick.elapsed() >= 2 * m_frameTimer->interval())
+        TimerPhase::alignSoon();
+    m_frameAlignments = alignments;
+    m_sinceFrameTick.start();
+
     vr::IVRSystem *system = vr::VRSystem();
     if (!system)
         return;

@@ -2,6 +2,7 @@
 
 #include "openvr/OpenVR_InputRenderer.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <array>
@@ -65,6 +66,8 @@ private:
 
     std::unique_ptr<QTimer> m_frameTimer;
     uint64_t m_lastFrame = 0;
+    QElapsedTimer m_sinceFrameTick;
+    quint64 m_frameAlignments = 0;
     // Until the controller first decides, the overlay is as the runtime made it.
     bool m_visibilityAsked = false;
     bool m_visible = false;

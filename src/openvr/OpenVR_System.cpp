@@ -1,5 +1,7 @@
 #include "openvr/OpenVR_System.h"
 
+#include "app/TimerPhase.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -58,7 +60,7 @@ bool OpenVR_System::init(
     // hear the runtime's quit request. Utility runs end right after their one
     // job and never enter the event loop.
     if (applicationType == vr::VRApplication_Overlay)
-        m_pollTimer->start();
+        TimerPhase::start(m_pollTimer);
 
     return true;
 }

@@ -1,5 +1,7 @@
 #include "openvr/VROverlayController.h"
 
+#include "app/TimerPhase.h"
+
 #include <QDebug>
 #include <QTimer>
 
@@ -38,7 +40,7 @@ VROverlayController::VROverlayController(std::shared_ptr<IInputSource> inputSour
     m_updateTimer->setSingleShot(false);
     connect(m_updateTimer, &QTimer::timeout, this, &VROverlayController::onTick);
     connect(m_durationTimer, &QTimer::timeout, this, &VROverlayController::onDurationElapsed);
-    m_updateTimer->start();
+    TimerPhase::start(m_updateTimer);
 }
 
 VROverlayController::~VROverlayController()

@@ -1,5 +1,6 @@
 #include "qml/QmlBatteryAlert.h"
 
+#include "app/TimerPhase.h"
 #include "battery/IBatteryModel.h"
 
 #include <QTimer>
@@ -17,7 +18,7 @@ QmlBatteryAlert::QmlBatteryAlert(std::shared_ptr<IQTWindowModel> model, std::sha
     m_pollTimer->setSingleShot(false);
     connect(m_pollTimer.get(), &QTimer::timeout, this, &QmlBatteryAlert::pollBattery);
     // The first tick needs the event loop, and by then the document is loaded.
-    m_pollTimer->start();
+    TimerPhase::start(m_pollTimer.get());
 }
 
 QmlBatteryAlert::~QmlBatteryAlert()
@@ -29,7 +30,11 @@ QmlBatteryAlert::~QmlBatteryAlert()
 void QmlBatteryAlert::load()
 {
     QmlWindow::load();
+    // A new document knows no level yet. It gets it now rather than on the
+    // next tick: its first picture is rendered before then, and the HUD may
+    // be shown with that one.
     m_sentLevel.reset();
+    pollBattery();
 }
 
 void QmlBatteryAlert::pollBattery()

@@ -1,5 +1,6 @@
 #include "qml/QmlBatteryDashboard.h"
 
+#include "app/TimerPhase.h"
 #include "battery/IBatteryModel.h"
 #include "qml/FileVersion.h"
 #include "settings/Settings.h"
@@ -21,7 +22,7 @@ QmlBatteryDashboard::QmlBatteryDashboard(std::shared_ptr<IQTWindowModel> model, 
     m_pollTimer->setInterval(pollIntervalMs);
     m_pollTimer->setSingleShot(false);
     connect(m_pollTimer.get(), &QTimer::timeout, this, &QmlBatteryDashboard::pollBattery);
-    m_pollTimer->start();
+    TimerPhase::start(m_pollTimer.get());
 }
 
 QmlBatteryDashboard::~QmlBatteryDashboard()
@@ -34,8 +35,11 @@ QmlBatteryDashboard::~QmlBatteryDashboard()
 void QmlBatteryDashboard::load()
 {
     QmlWindow::load();
-    // A new document knows no levels yet.
+    // A new document knows no levels yet. It gets them now rather than on the
+    // next tick: its first picture is rendered before then, and the runtime
+    // may show that one.
     m_sentLevels.reset();
+    pollBattery();
 }
 
 void QmlBatteryDashboard::pollBattery()

@@ -101,9 +101,10 @@ void TestQmlBatteryAlert::pollSendsOnlyChangedLevels()
     QVERIFY(spy.wait(1000));
     QCOMPARE(spy.takeFirst().first().toInt(), 29);
 
-    // A document loaded anew knows nothing yet: it gets the level, changed or not.
+    // A document loaded anew knows nothing yet: it gets the level, changed or
+    // not, before its first picture is rendered.
     m_window->load();
-    QVERIFY(spy.wait(1000));
+    QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.takeFirst().first().toInt(), 29);
     reads = m_battery->readCount();
     QTRY_VERIFY(m_battery->readCount() >= reads + 5);
