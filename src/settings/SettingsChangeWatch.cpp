@@ -1,22 +1,18 @@
 #include "settings/SettingsChangeWatch.h"
 
-#include <QFileInfo>
-
 #include <atomic>
+#include <system_error>
 
 namespace {
 std::atomic<quint64> g_writes {0};
 } // namespace
 
 SettingsChangeWatch::SettingsChangeWatch(const QString &filePath)
-    : m_file(filePath)
-    , m_folder(QFileInfo(filePath).absolutePath())
+    : m_file(std::filesystem::u8path(filePath.toStdString()))
     , m_seenWrites(g_writes.load(std::memory_order_relaxed))
 {
-    watchFolder();
-    watchFile();
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &SettingsChangeWatch::onChanged);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &SettingsChangeWatch::onChanged);
+    m_seen = fileState();
+    m_sinceDiskCheck.start();
 }
 
 void SettingsChangeWatch::noteWrite()
@@ -26,18 +22,19 @@ void SettingsChangeWatch::noteWrite()
 
 SettingsChangeWatch::Change SettingsChangeWatch::takeChange()
 {
-    // Before the store first wrote the file its folder may not exist yet.
-    if (!m_folderWatched)
-        watchFolder();
     const quint64 writes = g_writes.load(std::memory_order_relaxed);
     if (writes != m_seenWrites) {
         m_seenWrites = writes;
         m_written = true;
     }
-    if (m_onDisk) {
-        m_onDisk = false;
-        m_written = false;
-        return Change::OnDisk;
+    if (m_sinceDiskCheck.elapsed() >= diskCheckIntervalMs) {
+        m_sinceDiskCheck.start();
+        const FileState now = fileState();
+        if (now != m_seen) {
+            m_seen = now;
+            m_written = false;
+            return Change::OnDisk;
+        }
     }
     if (m_written) {
         m_written = false;
@@ -46,20 +43,18 @@ SettingsChangeWatch::Change SettingsChangeWatch::takeChange()
     return Change::None;
 }
 
-void SettingsChangeWatch::onChanged()
+SettingsChangeWatch::FileState SettingsChangeWatch::fileState() const
 {
-    m_onDisk = true;
-    // A file replaced by a rename is a new file: the watch on the old one ended with it.
-    watchFile();
-}
-
-void SettingsChangeWatch::watchFolder()
-{
-    m_folderWatched = QFileInfo(m_folder).isDir() && m_watcher.addPath(m_folder);
-}
-
-void SettingsChangeWatch::watchFile()
-{
-    if (!m_watcher.files().contains(m_file) && QFileInfo(m_file).isFile())
-        m_watcher.addPath(m_file);
+    // A file that is missing, or goes between the two questions, is a state
+    // of its own; the next check compares again.
+    FileState state;
+    std::error_code error;
+    state.size = std::filesystem::file_size(m_file, error);
+    if (error)
+        return state;
+    state.modified = std::filesystem::last_write_time(m_file, error);
+    if (error)
+        return FileState();
+    state.exists = true;
+    return state;
 }

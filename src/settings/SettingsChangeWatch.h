@@ -1,14 +1,21 @@
 #pragma once
 
-#include <QFileSystemWatcher>
-#include <QObject>
+#include <QElapsedTimer>
 #include <QString>
+
+#include <cstdint>
+#include <filesystem>
 
 // Tells a reader that keeps a settings store open when what it read may be
 // out of date: after a write through any store of this process, and after the
 // file changed on disk (edited in place, or replaced by an editor that writes a
-// new file and renames it over the old one, which only the folder sees).
-class SettingsChangeWatch : public QObject
+// new file and renames it over the old one).
+//
+// The disk is looked at by the file's size and modification time, twice a
+// second at most, when the reader asks: a file watch would put a descriptor in
+// every wake of the GUI thread, 50 a second, to save two stat calls a second.
+// A hand edit takes effect within about a second either way.
+class SettingsChangeWatch
 {
 public:
     explicit SettingsChangeWatch(const QString &filePath);
@@ -26,16 +33,25 @@ public:
     // readers see it on their next turn, before the store reaches the disk.
     static void noteWrite();
 
-private:
-    void onChanged();
-    void watchFolder();
-    void watchFile();
+    static constexpr int diskCheckIntervalMs = 500;
 
-    QFileSystemWatcher m_watcher;
-    QString m_file;
-    QString m_folder;
+private:
+    struct FileState
+    {
+        bool exists = false;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified {};
+        bool operator==(const FileState &other) const
+        {
+            return exists == other.exists && size == other.size && modified == other.modified;
+        }
+        bool operator!=(const FileState &other) const { return !(*this == other); }
+    };
+    FileState fileState() const;
+
+    std::filesystem::path m_file;
+    FileState m_seen;
+    QElapsedTimer m_sinceDiskCheck;
     quint64 m_seenWrites = 0;
-    bool m_folderWatched = false;
     bool m_written = true;
-    bool m_onDisk = false;
 };
