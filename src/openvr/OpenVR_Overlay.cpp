@@ -247,7 +247,7 @@ void OpenVR_Overlay::onFrame()
     // late, out of step with the other ticks: each would then wake the thread
     // apart. A restart by the alignment itself is no late tick.
     const quint64 alignments = TimerPhase::alignments();
-    if (m_sinceFrameTick.isValid() && alignments == m_frameAlignments
+    if (m_frameTimer && m_sinceFrameTick.isValid() && alignments == m_frameAlignments
         && m_sinceFrameTick.elapsed() >= 2 * m_frameTimer->interval())
         TimerPhase::alignSoon();
     m_frameAlignments = alignments;

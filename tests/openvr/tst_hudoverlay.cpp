@@ -1,3 +1,4 @@
+#include "app/TimerPhase.h"
 #include "fakes/FakeOpenVR.h"
 #include "fakes/MessageCatcher.h"
 #include "openvr/OpenVR_Overlay.h"
@@ -17,6 +18,7 @@ private slots:
     void frameTimerInterval_data();
     void frameTimerInterval();
     void visibilityDrivesTheFrameTimer();
+    void lateFrameTickAlignsTheTimers();
     void oneTransformPerDisplayFrame();
     void skippedFrames_data();
     void skippedFrames();
@@ -131,6 +133,24 @@ void TestHudOverlay::visibilityDrivesTheFrameTimer()
     QVERIFY(!overlay.isFrameTimerActive());
     overlay.setVisible(true);
     QVERIFY(state()->visible);
+    QVERIFY(overlay.isFrameTimerActive());
+}
+
+void TestHudOverlay::lateFrameTickAlignsTheTimers()
+{
+    const quint64 started = TimerPhase::alignments();
+    OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
+    overlay.setVisible(true);
+    // The start itself aligns the frame timer with the others.
+    QTRY_VERIFY_WITH_TIMEOUT(TimerPhase::alignments() > started, 2 * TimerPhase::minAlignmentGapMs + 5000);
+
+    const quint64 before = TimerPhase::alignments();
+    overlay.onFrame();
+    // A thread held up for whole frames, as on a loaded machine: Qt then
+    // starts the frame timer's period afresh, out of step with the ticks.
+    QTest::qSleep(3 * overlay.frameTimerIntervalMs());
+    overlay.onFrame();
+    QTRY_VERIFY_WITH_TIMEOUT(TimerPhase::alignments() > before, 2 * TimerPhase::minAlignmentGapMs + 5000);
     QVERIFY(overlay.isFrameTimerActive());
 }
 
