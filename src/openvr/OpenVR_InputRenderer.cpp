@@ -106,7 +106,8 @@ void OpenVR_InputRenderer::tick()
 
 bool OpenVR_InputRenderer::hasPendingCalls() const
 {
-    return !m_created || m_texturePending || m_mouseScalePending || m_widthPending || m_alphaPending || hasOwnPending();
+    return !m_created || (m_texturePending && !isHiddenOnRequest()) || m_mouseScalePending || m_widthPending
+        || m_alphaPending || hasOwnPending();
 }
 
 void OpenVR_InputRenderer::applyPending(vr::IVROverlay *overlay)
@@ -137,7 +138,7 @@ void OpenVR_InputRenderer::resubmitTexture()
 
 void OpenVR_InputRenderer::applyTexture(vr::IVROverlay *overlay)
 {
-    if (!m_created || !m_texturePending)
+    if (!m_created || !m_texturePending || isHiddenOnRequest())
         return;
     // Nobody sees the overlay: submitting would only cost the runtime a copy.
     // The texture stays pending and goes over once someone can see it.

@@ -66,6 +66,10 @@ protected:
     // the overlay shown to be worth submitting).
     virtual void applyOwnPending(vr::IVROverlay *) { }
     virtual bool hasOwnPending() const { return false; }
+    // Whether the runtime hid the overlay because this program asked it to:
+    // nobody sees it until the program shows it again, so a texture waiting
+    // for it needs no question to the runtime on every tick.
+    virtual bool isHiddenOnRequest() const { return false; }
     // A texture handed over again when the overlay is shown.
     void resubmitTexture();
 

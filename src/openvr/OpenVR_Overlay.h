@@ -56,6 +56,7 @@ protected:
     void onCreated() override;
     void applyOwnPending(vr::IVROverlay *overlay) override;
     bool hasOwnPending() const override { return m_visibilityPending; }
+    bool isHiddenOnRequest() const override { return m_visibilityAsked && !m_visible && !m_visibilityPending; }
 
 private:
     void applyVisibility(vr::IVROverlay *overlay);

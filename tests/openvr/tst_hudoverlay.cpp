@@ -29,6 +29,7 @@ private slots:
     void refusedVisibilityIsRetried_data();
     void refusedVisibilityIsRetried();
     void shownOverlayGetsTheTextureAgain();
+    void hiddenOverlayAsksTheRuntimeNothing();
 
 private:
     static FakeOverlayState *state() { return FakeOpenVR::instance().overlay(QStringLiteral("oxaAlertOverlay")); }
@@ -362,6 +363,28 @@ void TestHudOverlay::shownOverlayGetsTheTextureAgain()
     QCOMPARE(state()->texturesSet, 2);
     overlay.tick();
     QCOMPARE(state()->texturesSet, 2);
+}
+
+void TestHudOverlay::hiddenOverlayAsksTheRuntimeNothing()
+{
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
+    overlay.setVisible(false);
+    overlay.tick();
+    // A picture rendered while the HUD rests waits without a question to the
+    // runtime on each of its 50 ticks a second, even with the dashboard open.
+    fake.dashboardVisible = true;
+    fake.calls.clear();
+    overlay.setTexture(3);
+    for (int i = 0; i < 3; ++i)
+        overlay.tick();
+    QCOMPARE(fake.calls, QStringList());
+    QCOMPARE(state()->texturesSet, 0);
+
+    overlay.setVisible(true);
+    overlay.tick();
+    QCOMPARE(state()->texturesSet, 1);
+    QCOMPARE(state()->lastTexture, reinterpret_cast<void *>(uintptr_t {3}));
 }
 
 QTEST_GUILESS_MAIN(TestHudOverlay)
