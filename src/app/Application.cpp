@@ -35,7 +35,7 @@ int runApplication(int argc, char *argv[])
         QQuickStyle::setStyle(QStringLiteral("Material"));
 
         createSettingsFactory();
-        quitOnTerminationSignals();
+        const TerminationSignals terminationSignals;
 
         std::shared_ptr<IOverlayFeature> feature = createFeatureFromCommandLine();
         if (feature)

@@ -1,7 +1,10 @@
 #include "app/TerminationSignals.h"
 
-void quitOnTerminationSignals()
-{
-    // A Windows GUI program is ended through its session or the task manager;
-    // it has no console signals to hear.
-}
+// A Windows GUI program is ended through its session or the task manager; it
+// has no console signals to hear.
+struct TerminationSignals::Listener
+{ };
+
+TerminationSignals::TerminationSignals() = default;
+
+TerminationSignals::~TerminationSignals() = default;
