@@ -55,6 +55,7 @@ private slots:
     void batteryFromId_data();
     void batteryFromId();
     void vanishedBattery();
+    void passReadsEachBatteryOnce();
     void aggregate_data();
     void aggregate();
     void unusableRoot_data();
@@ -274,18 +275,50 @@ void TestLinuxBatteryPlatform::vanishedBattery()
     PowerSupplyTree tree;
     tree.addEntry("BAT0", PowerSupplyTree::energyBattery("1", "Discharging", 1000, 500));
     LinuxBatteryPlatform platform(tree.root());
-    const std::unique_ptr<IDeviceList> devices = platform.findAllDevices(platform.deviceSelector());
+    std::unique_ptr<IDeviceList> devices = platform.findAllDevices(platform.deviceSelector());
     const std::unique_ptr<IPlatformBattery> battery = platform.batteryFromId("BAT0");
     QVERIFY(battery);
 
-    // Unplugged between the enumeration and the next steps of a pass.
+    // Unplugged between the enumeration and the next steps of a pass, before
+    // the pass read it.
     tree.removeEntry("BAT0");
     QCOMPARE(devices->size(), 1u);
-    QVERIFY(!platform.batteryFromId(devices->deviceId(0)));
     const BatteryReport report = battery->report();
     QCOMPARE(report.status, BatteryStatus::NotPresent);
     QVERIFY(!report.fullChargeCapacityInMilliwattHours);
     QCOMPARE(QByteArray::fromStdString(battery->deviceId()), QByteArray("linux:power_supply/BAT0"));
+
+    // Once the pass is over, the entry is gone.
+    devices.reset();
+    QVERIFY(!platform.batteryFromId("BAT0"));
+}
+
+void TestLinuxBatteryPlatform::passReadsEachBatteryOnce()
+{
+    PowerSupplyTree tree;
+    tree.addEntry("BAT0", PowerSupplyTree::energyBattery("1", "Discharging", 1000000, 500000));
+    tree.addEntry("BAT1", PowerSupplyTree::energyBattery("2", "Discharging", 1000000, 800000));
+    LinuxBatteryPlatform platform(tree.root());
+
+    std::unique_ptr<IDeviceList> devices = platform.findAllDevices(platform.deviceSelector());
+    const BatteryReport aggregate = platform.aggregateBattery()->report();
+    QCOMPARE(aggregate.remainingCapacityInMilliwattHours, std::optional<int32_t>(1300));
+
+    // A change within the pass, after the aggregate read the batteries: the
+    // batteries answer as the aggregate saw them, so the two agree.
+    tree.setAttribute("BAT0", "energy_now", "100000");
+    tree.setAttribute("BAT1", "status", "Charging");
+    const std::unique_ptr<IPlatformBattery> first = platform.batteryFromId(devices->deviceId(0));
+    QVERIFY(first);
+    QCOMPARE(first->report().remainingCapacityInMilliwattHours, std::optional<int32_t>(500));
+    QCOMPARE(platform.batteryFromId(devices->deviceId(1))->report().status, BatteryStatus::Discharging);
+
+    // The next pass reads afresh, and so does everything outside a pass.
+    devices.reset();
+    QCOMPARE(platform.batteryFromId("BAT0")->report().remainingCapacityInMilliwattHours, std::optional<int32_t>(100));
+    devices = platform.findAllDevices(platform.deviceSelector());
+    QCOMPARE(platform.aggregateBattery()->report().status, BatteryStatus::Charging);
+    QCOMPARE(platform.aggregateBattery()->report().remainingCapacityInMilliwattHours, std::optional<int32_t>(900));
 }
 
 void TestLinuxBatteryPlatform::aggregate_data()

@@ -1,6 +1,6 @@
 #include "battery/linux/LinuxAggregateBattery.h"
 
-#include "battery/linux/LinuxBattery.h"
+#include "battery/linux/PowerSupplyPass.h"
 
 #include <limits>
 
@@ -23,8 +23,9 @@ int rank(BatteryStatus status)
 
 } // namespace
 
-LinuxAggregateBattery::LinuxAggregateBattery(QString root)
+LinuxAggregateBattery::LinuxAggregateBattery(QString root, std::weak_ptr<PowerSupplyPass> pass)
     : m_root(std::move(root))
+    , m_pass(std::move(pass))
 { }
 
 std::string LinuxAggregateBattery::deviceId()
@@ -40,8 +41,11 @@ BatteryReport LinuxAggregateBattery::report()
     int64_t remaining = 0;
     bool capacitiesKnown = true;
 
-    for (const QString &name : LinuxBattery::entryNames(m_root)) {
-        const BatteryReport battery = LinuxBattery(m_root, name).report();
+    std::shared_ptr<PowerSupplyPass> pass = m_pass.lock();
+    if (!pass)
+        pass = std::make_shared<PowerSupplyPass>(m_root);
+    for (const QString &name : pass->names()) {
+        const BatteryReport battery = pass->report(name);
         if (battery.status == BatteryStatus::NotPresent)
             continue;
         if (rank(battery.status) > rank(aggregate.status))

@@ -1,5 +1,6 @@
 #include "battery/linux/LinuxBattery.h"
 
+#include "battery/linux/PowerSupplyPass.h"
 #include "battery/linux/SysfsAttribute.h"
 
 #include <QFile>
@@ -27,8 +28,9 @@ std::optional<int32_t> toInt32(int64_t value)
 
 } // namespace
 
-LinuxBattery::LinuxBattery(QString root, QString name)
+LinuxBattery::LinuxBattery(QString root, QString name, std::weak_ptr<PowerSupplyPass> pass)
     : m_name(std::move(name))
+    , m_pass(std::move(pass))
     , m_folder(QFile::encodeName(root + QLatin1Char('/') + m_name))
 { }
 
@@ -43,6 +45,9 @@ std::string LinuxBattery::deviceId()
 
 BatteryReport LinuxBattery::report()
 {
+    if (const std::shared_ptr<PowerSupplyPass> pass = m_pass.lock())
+        return pass->report(m_name);
+
     BatteryReport report;
     report.status = readStatus();
     if (report.status == BatteryStatus::NotPresent)

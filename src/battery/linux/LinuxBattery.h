@@ -6,12 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class PowerSupplyPass;
+
 // One battery entry of the kernel's power-supply class, read afresh on every
-// call: a battery can be unplugged between two reports.
+// call: a battery can be unplugged between two reports. While the reading pass
+// that found it lasts, it reports what that pass read of it.
 class LinuxBattery : public IPlatformBattery
 {
 public:
-    LinuxBattery(QString root, QString name);
+    LinuxBattery(QString root, QString name, std::weak_ptr<PowerSupplyPass> pass = {});
 
     // \\?\ACPI#PNP0C0A#<uid>#<name>: the ACPI unique id lands at byte 17, where
     // the reading logic looks for its placement character, as it does in the
@@ -34,6 +39,8 @@ private:
     std::optional<int32_t> fromChargeUnits(const char *chargeAttribute) const;
 
     QString m_name;
+    // Only while the pass lasts; afterwards the battery reads afresh.
+    std::weak_ptr<PowerSupplyPass> m_pass;
     // The entry's folder in the file system's encoding, as the reads take it.
     QByteArray m_folder;
 };
