@@ -53,6 +53,9 @@ bool OpenVR_InputRenderer::pollEvent(OverlayMouseEvent &event)
         case vr::VREvent_MouseButtonUp:
             event.kind = 1;
             return true;
+        case vr::VREvent_OverlayShown:
+            noteShown();
+            break;
         default:
             break; // not a mouse event: take the next one
         }
@@ -67,6 +70,8 @@ void OpenVR_InputRenderer::discardEvents()
         return;
     vr::VREvent_t vrEvent;
     while (overlay->PollNextOverlayEvent(m_handle, &vrEvent, sizeof(vrEvent))) { }
+    // A shown event may have gone with the rest.
+    m_unseenUntil = QDeadlineTimer();
 }
 
 void OpenVR_InputRenderer::create()
@@ -84,6 +89,7 @@ void OpenVR_InputRenderer::create()
         return;
     }
     m_created = true;
+    m_unseenUntil = QDeadlineTimer();
     m_createFailure.succeeded(m_name);
     onCreated();
     // Whatever was asked while there was no overlay: the setters kept it
@@ -124,6 +130,8 @@ void OpenVR_InputRenderer::setTexture(uint32_t textureId)
     m_texture = textureId;
     m_hasTexture = true;
     m_texturePending = true;
+    // A new picture is worth one question, however recent the last answer.
+    m_unseenUntil = QDeadlineTimer();
     if (!m_created)
         return;
     if (vr::IVROverlay *overlay = vr::VROverlay())
@@ -134,6 +142,7 @@ void OpenVR_InputRenderer::resubmitTexture()
 {
     if (m_hasTexture)
         m_texturePending = true;
+    noteShown();
 }
 
 void OpenVR_InputRenderer::applyTexture(vr::IVROverlay *overlay)
@@ -141,9 +150,17 @@ void OpenVR_InputRenderer::applyTexture(vr::IVROverlay *overlay)
     if (!m_created || !m_texturePending || isHiddenOnRequest())
         return;
     // Nobody sees the overlay: submitting would only cost the runtime a copy.
-    // The texture stays pending and goes over once someone can see it.
-    if (!overlay->IsDashboardVisible() && !overlay->IsOverlayVisible(m_handle))
+    // The texture stays pending and goes over once someone can see it. Told
+    // so, the overlay does not ask again on every tick (with a real runtime,
+    // two calls into another process, 50 times a second while the dashboard
+    // is closed): the runtime's shown event ends the wait, and the occasional
+    // question covers a shown event that never came.
+    if (!m_unseenUntil.hasExpired())
         return;
+    if (!overlay->IsDashboardVisible() && !overlay->IsOverlayVisible(m_handle)) {
+        m_unseenUntil.setRemainingTime(unseenRecheckMs);
+        return;
+    }
 
     vr::Texture_t texture;
     texture.handle = reinterpret_cast<void *>(static_cast<uintptr_t>(m_texture));

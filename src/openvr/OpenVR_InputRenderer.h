@@ -46,6 +46,9 @@ public:
     // Longest pause between two attempts to create the overlay.
     static constexpr int maxCreateRetryMs = 4000;
     static constexpr int firstCreateRetryMs = 500;
+    // How long a texture nobody sees waits before it asks the runtime again
+    // without having heard that the overlay was shown.
+    static constexpr int unseenRecheckMs = 500;
 
     // The real runtime on Linux reports overlay mouse y upwards from the
     // bottom edge; the panels count downwards from the top. The build's
@@ -72,6 +75,9 @@ protected:
     virtual bool isHiddenOnRequest() const { return false; }
     // A texture handed over again when the overlay is shown.
     void resubmitTexture();
+    // The overlay has just been shown: a waiting texture asks at once whether
+    // anyone sees it, however recent the last answer.
+    void noteShown() { m_unseenUntil = QDeadlineTimer(); }
 
     vr::VROverlayHandle_t m_handle = vr::k_ulOverlayHandleInvalid;
     std::string m_name;
@@ -98,6 +104,9 @@ private:
     bool m_hasTexture = false;
     bool m_texturePending = false;
     RepeatingFailure m_textureFailure {"SetOverlayTexture"};
+    // Running while the runtime's last answer was that nobody sees the
+    // overlay; expired, the next waiting texture asks.
+    QDeadlineTimer m_unseenUntil;
 
     vr::HmdVector2_t m_mouseScale {{1.0f, 1.0f}};
     bool m_mouseScalePending = false;

@@ -95,7 +95,11 @@ void TestDashboardOverlay::failedCreationIsRetried()
     QVERIFY(fake.calls.contains(QStringLiteral("SetOverlayFromFile")));
     QCOMPARE(state()->mouseScale.v[0], 1920.0f);
     QCOMPARE(state()->widthInMeters, 3.0f);
+    // The texture kept from before waits until the dashboard shows the overlay.
     fake.dashboardVisible = true;
+    state()->events.push_back(FakeOpenVR::event(vr::VREvent_OverlayShown));
+    OverlayMouseEvent event;
+    QVERIFY(!dashboard.pollEvent(event));
     dashboard.tick();
     QCOMPARE(state()->texturesSet, 1);
     QCOMPARE(log.messages(QtInfoMsg),

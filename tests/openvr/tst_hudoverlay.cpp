@@ -325,6 +325,9 @@ void TestHudOverlay::refusedVisibilityIsRetried()
     OpenVR_Overlay overlay("oxaAlertOverlay", "oxaAlertOverlay");
     overlay.setVisible(!visible);
     QCOMPARE(state()->visible, !visible);
+    // A picture shown at once, or waiting for the overlay to be shown.
+    overlay.setTexture(3);
+    QCOMPARE(state()->texturesSet, visible ? 0 : 1);
 
     MessageCatcher log;
     fake.failNext.insert(method, vr::VROverlayError_RequestFailed);
@@ -335,6 +338,8 @@ void TestHudOverlay::refusedVisibilityIsRetried()
     QCOMPARE(state()->visible, !visible);
     overlay.tick();
     QCOMPARE(state()->visible, visible);
+    // Shown at last, the overlay gets its picture on that tick.
+    QCOMPARE(state()->texturesSet, 1);
     QCOMPARE(log.lines(),
         (QStringList {
             message, QStringLiteral("%1 failed 2 times in a row, now settled, name: oxaAlertOverlay").arg(method)}));

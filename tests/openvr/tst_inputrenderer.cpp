@@ -24,6 +24,7 @@ private slots:
     void textureSubmittedOnlyWhenSeen();
     void textureErrorIsLogged();
     void textureWaitsUntilSeen();
+    void unseenTextureAsksAgainInAWhile();
     void mouseScaleWidthAndAlpha();
     void refusedCallIsRetriedOnTick_data();
     void refusedCallIsRetriedOnTick();
@@ -173,12 +174,21 @@ void TestInputRenderer::textureWaitsUntilSeen()
 {
     FakeOpenVR &fake = FakeOpenVR::instance();
     m_overlay->setTexture(5);
+    // Told that nobody sees it, the overlay does not ask again on every tick,
+    // not even when the dashboard has opened meanwhile.
+    fake.dashboardVisible = true;
+    fake.calls.clear();
     for (int i = 0; i < 3; ++i)
         m_overlay->tick();
     QCOMPARE(state()->texturesSet, 0);
+    QVERIFY(!fake.calls.contains(QStringLiteral("IsDashboardVisible")));
+    QVERIFY(!fake.calls.contains(QStringLiteral("IsOverlayVisible")));
 
-    // Seen at last: the kept texture goes over on the next tick, and only once.
-    fake.dashboardVisible = true;
+    // The runtime says the overlay is shown: the kept texture goes over on
+    // that tick (the controller takes the events first), and only once.
+    state()->events.push_back(FakeOpenVR::event(vr::VREvent_OverlayShown));
+    OverlayMouseEvent event;
+    QVERIFY(!m_overlay->pollEvent(event));
     m_overlay->tick();
     QCOMPARE(state()->texturesSet, 1);
     QCOMPARE(state()->lastTexture, reinterpret_cast<void *>(uintptr_t(5)));
@@ -188,6 +198,25 @@ void TestInputRenderer::textureWaitsUntilSeen()
     QCOMPARE(state()->texturesSet, 1);
     // Nothing pending: a tick asks the runtime nothing at all.
     QVERIFY(fake.calls.isEmpty());
+}
+
+void TestInputRenderer::unseenTextureAsksAgainInAWhile()
+{
+    FakeOpenVR &fake = FakeOpenVR::instance();
+    m_overlay->setTexture(5);
+    QCOMPARE(state()->texturesSet, 0);
+
+    // A new picture asks at once, however recent the last answer.
+    fake.dashboardVisible = true;
+    m_overlay->setTexture(6);
+    QCOMPARE(state()->texturesSet, 1);
+
+    // With no shown event at all, a waiting texture still goes over soon.
+    fake.dashboardVisible = false;
+    m_overlay->setTexture(7);
+    fake.dashboardVisible = true;
+    QTRY_VERIFY_WITH_TIMEOUT((m_overlay->tick(), state()->texturesSet == 2), 10000);
+    QCOMPARE(state()->lastTexture, reinterpret_cast<void *>(uintptr_t(7)));
 }
 
 void TestInputRenderer::mouseScaleWidthAndAlpha()
