@@ -54,7 +54,7 @@ bool OpenVR_InputRenderer::pollEvent(OverlayMouseEvent &event)
             event.kind = 1;
             return true;
         case vr::VREvent_OverlayShown:
-            noteShown();
+            askWhetherSeen();
             break;
         default:
             break; // not a mouse event: take the next one
@@ -71,7 +71,7 @@ void OpenVR_InputRenderer::discardEvents()
     vr::VREvent_t vrEvent;
     while (overlay->PollNextOverlayEvent(m_handle, &vrEvent, sizeof(vrEvent))) { }
     // A shown event may have gone with the rest.
-    m_unseenUntil = QDeadlineTimer();
+    askWhetherSeen();
 }
 
 void OpenVR_InputRenderer::create()
@@ -89,7 +89,7 @@ void OpenVR_InputRenderer::create()
         return;
     }
     m_created = true;
-    m_unseenUntil = QDeadlineTimer();
+    askWhetherSeen();
     m_createFailure.succeeded(m_name);
     onCreated();
     // Whatever was asked while there was no overlay: the setters kept it
@@ -130,8 +130,8 @@ void OpenVR_InputRenderer::setTexture(uint32_t textureId)
     m_texture = textureId;
     m_hasTexture = true;
     m_texturePending = true;
-    // A new picture is worth one question, however recent the last answer.
-    m_unseenUntil = QDeadlineTimer();
+    // A new picture is worth one question.
+    askWhetherSeen();
     if (!m_created)
         return;
     if (vr::IVROverlay *overlay = vr::VROverlay())
@@ -142,7 +142,7 @@ void OpenVR_InputRenderer::resubmitTexture()
 {
     if (m_hasTexture)
         m_texturePending = true;
-    noteShown();
+    askWhetherSeen();
 }
 
 void OpenVR_InputRenderer::applyTexture(vr::IVROverlay *overlay)

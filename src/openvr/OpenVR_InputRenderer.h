@@ -75,9 +75,10 @@ protected:
     virtual bool isHiddenOnRequest() const { return false; }
     // A texture handed over again when the overlay is shown.
     void resubmitTexture();
-    // The overlay has just been shown: a waiting texture asks at once whether
-    // anyone sees it, however recent the last answer.
-    void noteShown() { m_unseenUntil = QDeadlineTimer(); }
+    // The next waiting texture asks the runtime at once whether anyone sees
+    // it, however recent the last answer: the overlay was shown, or whatever
+    // the answer was about has changed.
+    void askWhetherSeen() { m_unseenUntil = QDeadlineTimer(); }
 
     vr::VROverlayHandle_t m_handle = vr::k_ulOverlayHandleInvalid;
     std::string m_name;

@@ -189,7 +189,7 @@ void OpenVR_Overlay::applyVisibility(vr::IVROverlay *overlay)
     }
     m_visibilityPending = false;
     if (m_visible)
-        noteShown();
+        askWhetherSeen();
     // The overlay is where it was asked to be: a run of failures of either
     // call is over, even the one that is no longer asked for.
     m_showFailure.succeeded(m_name);
